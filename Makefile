@@ -1,0 +1,38 @@
+# Entry points: `make test` (every test, normal and sanitized builds), `make demo`, `make bench`.
+BUILD ?= build
+BUILD_SAN ?= build-sanitize
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps build test test-normal test-sanitize demo bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: test-normal test-sanitize
+
+test-normal: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-sanitize: deps
+	cmake -S . -B $(BUILD_SAN) -DCMAKE_BUILD_TYPE=Debug -DTIRMOK_SANITIZE=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS)
+
+demo: build
+	@scripts/demo.sh $(BUILD)/tirmok
+
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTIRMOK_BENCH=ON -DTIRMOK_TESTS=OFF
+	cmake --build build-bench -j $(JOBS)
+	build-bench/bench/tirmok_bench
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN) build-bench

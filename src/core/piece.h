@@ -1,0 +1,47 @@
+// Piece: the fixed-size buffer one conversion step writes before the run loop copies it out.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace tirmok {
+
+// A step never writes more than a few dozen units (control runs end at 31); the
+// buffer is larger than any step needs and ignores writes past its end rather
+// than overrunning.
+template <class Unit>
+class Piece {
+ public:
+  static constexpr std::int32_t kCapacity = 64;
+
+  void Clear() { size_ = 0; }
+  void Push(Unit u) {
+    if (size_ < kCapacity) units_[size_++] = u;
+  }
+  void Append(std::span<const Unit> units) {
+    for (Unit u : units) Push(u);
+  }
+  void Append(const Piece& other) { Append(other.View()); }
+  // Removes the last unit (used where a later rule replaces what was written).
+  void PopBack() {
+    if (size_ > 0) --size_;
+  }
+  void Truncate(std::int32_t size) {
+    if (size >= 0 && size < size_) size_ = size;
+  }
+
+  std::int32_t Size() const { return size_; }
+  bool Empty() const { return size_ == 0; }
+  const Unit* Data() const { return units_; }
+  Unit* Data() { return units_; }
+  Unit operator[](std::int32_t i) const { return units_[i]; }
+  Unit Front() const { return units_[0]; }
+  Unit Back() const { return units_[size_ - 1]; }
+  std::span<const Unit> View() const { return {units_, static_cast<std::size_t>(size_)}; }
+
+ private:
+  Unit units_[kCapacity] = {};
+  std::int32_t size_ = 0;
+};
+
+}  // namespace tirmok

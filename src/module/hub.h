@@ -1,0 +1,41 @@
+// The conversion hub: decode any format into the internal code, encode it into any other; compare two strings.
+#pragma once
+
+#include <cstdint>
+
+#include "core/properties.h"
+#include "module/converter_set.h"
+#include "module/formats.h"
+#include "module/scratch_buffers.h"
+
+namespace tirmok {
+
+class ConverterModule;
+
+// Length of a caller's string in units of its format (16-bit units for the
+// wide formats, bytes otherwise), read without assuming alignment.
+std::int64_t MeasureInput(const void* input, Format format);
+
+// The pipeline itself over given converters, buffers and properties, with no
+// lock: `input` holds `length` units of `from` and is terminated; `output`
+// has `capacity` units of `to` (at least 1) and is suitably aligned. The
+// buffers must already hold RequiredCapacity(length) bytes. Returns the
+// output's length in units.
+std::int32_t ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch,
+                         const PropertyStore& properties, const void* input, std::int32_t length,
+                         Format from, void* output, Format to, std::int32_t capacity);
+
+// Compares two terminated strings in Telugu dictionary order: -1, 0 or 1, and
+// -1 when a format cannot be compared. The buffers must hold the required
+// capacity for the longer string.
+std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
+                         std::int32_t length1, Format format1, const void* string2,
+                         std::int32_t length2, Format format2);
+
+// The module's conversion: size query, lock, scratch growth, pipeline.
+std::int32_t HubConvert(ConverterModule& module, const void* input, Format from, void* output,
+                        Format to, std::int32_t capacity);
+std::int32_t HubCompare(ConverterModule& module, const void* string1, Format format1,
+                        const void* string2, Format format2);
+
+}  // namespace tirmok

@@ -1,0 +1,23 @@
+// Iso15919AnsiConverter: internal code <-> ISO 15919 romanisation in 8 bits ("ISO15919_ANSI").
+#pragma once
+
+#include <cstdint>
+
+#include "core/internal_code.h"
+
+namespace tirmok {
+
+class Iso15919AnsiConverter {
+ public:
+  Iso15919AnsiConverter();
+
+  // Text of the format in (`length` bytes, -1 for all), internal code out
+  // (`capacity` bytes with the terminator). Returns the bytes consumed.
+  std::int32_t Decode(const Byte* input, std::int32_t length, Byte* output,
+                      std::int32_t capacity) const;
+  // Internal code in, text of the format out. Returns the bytes consumed.
+  std::int32_t Encode(const Byte* input, std::int32_t length, Byte* output,
+                      std::int32_t capacity) const;
+};
+
+}  // namespace tirmok

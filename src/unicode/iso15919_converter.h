@@ -1,0 +1,28 @@
+// Iso15919Converter: internal code <-> ISO 15919 romanisation in UTF-16 ("ISO15919"; "ISO15919_UTF_8" through the hub).
+#pragma once
+
+#include <cstdint>
+
+#include "core/internal_code.h"
+#include "core/piece.h"
+
+namespace tirmok {
+
+class Iso15919Converter {
+ public:
+  Iso15919Converter();
+
+  // UTF-16 in (`length` units, -1 for all), internal code out (`capacity` bytes
+  // with the terminator). Returns the units consumed.
+  std::int32_t Decode(const char16_t* input, std::int32_t length, Byte* output,
+                      std::int32_t capacity) const;
+  // Internal code in, UTF-16 out (`capacity` units with the terminator).
+  // Returns the bytes consumed.
+  std::int32_t Encode(const Byte* input, std::int32_t length, char16_t* output,
+                      std::int32_t capacity) const;
+
+  // One encoding step at `p`; the hub drives it directly for UTF-8 output.
+  std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
+};
+
+}  // namespace tirmok
