@@ -36,7 +36,8 @@ extern "C" int32_t LpxConvert(const void* input, const char* inputFormat, void* 
       tirmok::PrintMessage("Invalid output format.\r\n");
       return 0;
     }
-    if (input == nullptr || output == nullptr || capacity < 0) return 0;
+    // A size query (capacity 0) never touches the output, so it needs none.
+    if (input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) return 0;
     return tirmok::HubConvert(ConverterModule::Instance(), input, *from, output, *to, capacity);
   } catch (...) {
     return 0;

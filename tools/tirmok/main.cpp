@@ -145,6 +145,71 @@ std::string NextArgument(int& i, int argc, char** argv, const char* option) {
   return argv[++i];
 }
 
+// Converts text that may hold zero units: each zero-free segment is converted
+// and the zero units are kept between them, so nothing is lost.
+std::string ConvertText(const std::string& data, tirmok::Format from, tirmok::Format to) {
+  const std::size_t unit = static_cast<std::size_t>(tirmok::Info(from).unitBytes);
+  const std::size_t outUnit = static_cast<std::size_t>(tirmok::Info(to).unitBytes);
+  std::string result;
+  std::size_t start = 0;
+  while (start <= data.size()) {
+    std::size_t end = start;
+    while (end + unit <= data.size() && !(data[end] == 0 && (unit == 1 || data[end + 1] == 0))) end += unit;
+    if (end > start) result += ConvertPiece(data.substr(start, end - start), from, to);
+    if (end + unit > data.size()) break;
+    result.append(outUnit, '\0');
+    start = end + unit;
+  }
+  return result;
+}
+
+// Reads the input in blocks of whole lines, so memory stays bounded whatever
+// the size of the file.
+class LineBlockReader {
+ public:
+  LineBlockReader(std::FILE* file, std::size_t unit) : file_(file), unit_(unit) {}
+
+  // The next block of whole lines (the last may lack its line feed); false at the end.
+  bool Next(std::string& block) {
+    block.clear();
+    if (done_ && pending_.empty()) return false;
+    while (!done_ && pending_.size() < kBlockBytes) {
+      char buffer[1 << 16];
+      const std::size_t n = std::fread(buffer, 1, sizeof buffer, file_);
+      if (n == 0) {
+        if (std::ferror(file_)) throw UsageError{std::string("read error: ") + std::strerror(errno), 1};
+        done_ = true;
+        break;
+      }
+      pending_.append(buffer, n);
+    }
+    std::size_t cut = pending_.size();
+    if (!done_) {
+      cut = LastLineEnd();
+      if (cut == 0) cut = pending_.size() - pending_.size() % unit_;  // one very long line
+    }
+    block = pending_.substr(0, cut);
+    pending_.erase(0, cut);
+    return !block.empty() || !pending_.empty() || !done_;
+  }
+
+ private:
+  static constexpr std::size_t kBlockBytes = 1 << 20;
+
+  std::size_t LastLineEnd() const {
+    for (std::size_t i = pending_.size() - pending_.size() % unit_; i >= unit_; i -= unit_) {
+      const std::size_t at = i - unit_;
+      if (pending_[at] == '\n' && (unit_ == 1 || pending_[at + 1] == 0)) return i;
+    }
+    return 0;
+  }
+
+  std::FILE* file_;
+  std::size_t unit_;
+  std::string pending_;
+  bool done_ = false;
+};
+
 int Convert(int argc, char** argv) {
   ConvertOptions options;
   std::vector<std::string> properties;
@@ -162,7 +227,15 @@ int Convert(int argc, char** argv) {
       options.utf16 = true;
     } else if (arg == "--help" || arg == "-h") {
       std::cout << "usage: tirmok convert --from FORMAT --to FORMAT [--set KEY=VALUE]... [--utf16] [-o FILE] [FILE]\n"
+                   "\n"
                    "Converts FILE (or standard input) and writes the result to standard output or FILE.\n"
+                   "The input is read in blocks of whole lines, so files of any size take bounded memory;\n"
+                   "only a Braille quotation that spans a block boundary can differ from converting the\n"
+                   "whole file at once. Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919) is\n"
+                   "read and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n"
+                   "--set KEY=VALUE sets a property (LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT,\n"
+                   "LPX_KEY_SUPERSCRIPT, LPX_KEY_LANGUAGE) before converting; it may be repeated.\n"
+                   "\n"
                    "Formats: "
                 << FormatList() << "\n";
       return 0;
@@ -180,9 +253,169 @@ int Convert(int argc, char** argv) {
     throw UsageError{std::string(tirmok::Info(*options.to).name) + " cannot be written, only read"};
   }
   for (const auto& p : properties) SetProperty(p);
-  const std::string text = ReadAll(options.input);
-  const std::string converted = ConvertPiece(ToLibrary(text, *options.from, options.utf16), *options.from, *options.to);
-  WriteOutput(options.output, FromLibrary(converted, *options.to, options.utf16));
+
+  std::FILE* in = stdin;
+  if (!options.input.empty() && options.input != "-") {
+    in = std::fopen(options.input.c_str(), "rb");
+    if (!in) throw UsageError{"cannot read '" + options.input + "': " + std::strerror(errno), 1};
+  }
+  std::FILE* out = stdout;
+  if (!options.output.empty() && options.output != "-") {
+    out = std::fopen(options.output.c_str(), "wb");
+    if (!out) throw UsageError{"cannot write '" + options.output + "': " + std::strerror(errno), 1};
+  }
+  const bool wideBytes = options.utf16 && tirmok::IsWide(*options.from);
+  LineBlockReader reader(in, wideBytes ? 2 : 1);
+  std::string block;
+  while (reader.Next(block)) {
+    const std::string converted = ConvertText(ToLibrary(block, *options.from, options.utf16), *options.from, *options.to);
+    const std::string text = FromLibrary(converted, *options.to, options.utf16);
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size()) {
+      throw UsageError{"cannot write '" + (options.output.empty() ? std::string("standard output") : options.output) +
+                           "': " + std::strerror(errno),
+                       1};
+    }
+  }
+  if (in != stdin) std::fclose(in);
+  if (std::fflush(out) != 0 || (out != stdout && std::fclose(out) != 0)) {
+    throw UsageError{"cannot write '" + (options.output.empty() ? std::string("standard output") : options.output) +
+                         "': " + std::strerror(errno),
+                     1};
+  }
+  return 0;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+tirmok::Format ComparableFormat(const std::string& name) {
+  const tirmok::Format format = RequireFormat(name);
+  if (!tirmok::Info(format).comparable) {
+    std::string names;
+    for (const auto& info : tirmok::AllFormats()) {
+      if (!info.comparable) continue;
+      if (!names.empty()) names += ", ";
+      names += info.name;
+    }
+    throw UsageError{"format '" + name + "' cannot be compared; comparable formats: " + names};
+  }
+  return format;
+}
+
+int Sort(int argc, char** argv) {
+  std::string formatName = "UTF-8";
+  std::string path;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--format") {
+      formatName = NextArgument(i, argc, argv, "--format");
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << "usage: tirmok sort [--format FORMAT] [FILE]\n"
+                   "Writes the lines of FILE (or standard input) in Telugu dictionary order; lines that\n"
+                   "compare equal keep their order. FORMAT (default UTF-8) is the lines' format; lines of\n"
+                   "16-bit formats are read as UTF-8 text.\n";
+      return 0;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      throw UsageError{"unknown option '" + arg + "'"};
+    } else {
+      path = arg;
+    }
+  }
+  const tirmok::Format format = ComparableFormat(formatName);
+  const std::string name(tirmok::Info(format).name);
+  const std::vector<std::string> lines = SplitLines(ReadAll(path));
+  std::vector<std::string> library;
+  library.reserve(lines.size());
+  for (const auto& line : lines) {
+    std::string data = ToLibrary(line, format, false);
+    data.append(static_cast<std::size_t>(tirmok::Info(format).unitBytes), '\0');
+    library.push_back(std::move(data));
+  }
+  std::vector<std::size_t> order(lines.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return LpxCompare(library[a].data(), name.c_str(), library[b].data(), name.c_str()) < 0;
+  });
+  std::string out;
+  for (std::size_t i : order) {
+    out += lines[i];
+    out += '\n';
+  }
+  WriteOutput("", out);
+  return 0;
+}
+
+int CompareCommand(int argc, char** argv) {
+  std::string formatName;
+  std::vector<std::string> operands;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--format") {
+      formatName = NextArgument(i, argc, argv, "--format");
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << "usage: tirmok compare --format FORMAT A B\n"
+                   "Prints -1, 0 or 1 as A sorts before, equal to or after B in Telugu dictionary order.\n";
+      return 0;
+    } else {
+      operands.push_back(arg);
+    }
+  }
+  if (formatName.empty()) throw UsageError{"compare needs --format FORMAT"};
+  if (operands.size() != 2) throw UsageError{"compare needs two strings"};
+  const tirmok::Format format = ComparableFormat(formatName);
+  const std::string name(tirmok::Info(format).name);
+  std::string a = ToLibrary(operands[0], format, false);
+  std::string b = ToLibrary(operands[1], format, false);
+  a.append(static_cast<std::size_t>(tirmok::Info(format).unitBytes), '\0');
+  b.append(static_cast<std::size_t>(tirmok::Info(format).unitBytes), '\0');
+  std::cout << LpxCompare(a.data(), name.c_str(), b.data(), name.c_str()) << "\n";
+  return 0;
+}
+
+std::string ConvertDate(const std::string& phrase, bool fromEnglish) {
+  // Telugu words are longer than the English words they replace: allow for it.
+  std::vector<char> output(phrase.size() * 4 + 64);
+  const int32_t n = LpxDateConvert(phrase.c_str(), fromEnglish ? 1 : 0, output.data(),
+                                   static_cast<int32_t>(output.size()));
+  return std::string(output.data(), static_cast<std::size_t>(n));
+}
+
+int Date(int argc, char** argv) {
+  bool fromEnglish = true;
+  std::vector<std::string> words;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--to-english") {
+      fromEnglish = false;
+    } else if (arg == "--help" || arg == "-h") {
+      std::cout << "usage: tirmok date [--to-english] [PHRASE...]\n"
+                   "Replaces English weekday and month names and AM/PM by Telugu words in the TELTRANS\n"
+                   "transliteration (or back, with --to-english). Without PHRASE, converts each line of\n"
+                   "standard input.\n";
+      return 0;
+    } else {
+      words.push_back(arg);
+    }
+  }
+  if (!words.empty()) {
+    std::string phrase;
+    for (const auto& w : words) phrase += (phrase.empty() ? "" : " ") + w;
+    std::cout << ConvertDate(phrase, fromEnglish) << "\n";
+    return 0;
+  }
+  std::string line;
+  while (std::getline(std::cin, line)) std::cout << ConvertDate(line, fromEnglish) << "\n";
   return 0;
 }
 
@@ -211,6 +444,9 @@ int Run(int argc, char** argv) {
   }
   if (command == "convert") return Convert(argc, argv);
   if (command == "formats") return Formats();
+  if (command == "sort") return Sort(argc, argv);
+  if (command == "compare") return CompareCommand(argc, argv);
+  if (command == "date") return Date(argc, argv);
   throw UsageError{"unknown command '" + command + "'; see tirmok --help"};
 }
 
