@@ -1,20 +1,51 @@
-// CollationConverter: internal code <-> collation code. Not yet filled in: every conversion is empty.
+// CollationConverter: internal code <-> collation code.
 #include "unicode/collation_converter.h"
+
+#include "core/escape.h"
+#include "core/run_loop.h"
+#include "core/table_steps.h"
+#include "unicode/unicode_tables.h"
 
 namespace tirmok {
 
-CollationConverter::CollationConverter() = default;
-
-std::int32_t CollationConverter::Encode(const Byte*, std::int32_t, char16_t* output,
-                                        std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+CollationConverter::CollationConverter() {
+  for (const CollationRange& range : CollationRanges()) {
+    for (int b = range.first; b <= range.last; ++b) {
+      table_.AddEntry({b}, {range.unit + (b - range.first)});
+    }
+  }
 }
 
-std::int32_t CollationConverter::Decode(const char16_t*, std::int32_t, Byte* output,
+std::int32_t CollationConverter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
+  if (const auto match = table_.MatchLeft(p)) {
+    piece.Append(match.value);
+    return match.length;
+  }
+  const Byte b = p[0];
+  if (b == code::kEnd) return 0;
+  if (IsControl(b)) return CopyControlRun(p, piece);
+  if (b == code::kEscapeLead) {
+    const EscapeRead escape = ReadEscape(p);
+    if (escape.value != 0) piece.Push(escape.value);
+    return escape.consumed;
+  }
+  return 1;  // no collation unit: takes no part in comparison
+}
+
+std::int32_t CollationConverter::DecodeStep(const char16_t* p, Piece<Byte>& piece) const {
+  return WideTableDecodeStep(table_, p, piece);
+}
+
+std::int32_t CollationConverter::Encode(const Byte* input, std::int32_t length, char16_t* output,
                                         std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+  return RunLoop(input, length, output, capacity,
+                 [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+}
+
+std::int32_t CollationConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
+                                        std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity,
+                 [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 }  // namespace tirmok

@@ -4,9 +4,14 @@
 #include <cstdint>
 
 #include "core/internal_code.h"
+#include "core/mapping_table.h"
+#include "core/piece.h"
 
 namespace tirmok {
 
+// The collation code gives every byte of the normalised internal code one
+// private-use unit, rising with the byte, so collation strings compared unit
+// by unit sort in Telugu dictionary order.
 class CollationConverter {
  public:
   CollationConverter();
@@ -17,6 +22,13 @@ class CollationConverter {
   // Collation units in (`length` units, -1 for all), internal code out.
   std::int32_t Decode(const char16_t* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
+
+  // One step each way. Returns the units consumed (0 only at the terminator).
+  std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
+  std::int32_t DecodeStep(const char16_t* p, Piece<Byte>& piece) const;
+
+ private:
+  WideMappingTable table_;  // one internal byte <-> one collation unit
 };
 
 }  // namespace tirmok

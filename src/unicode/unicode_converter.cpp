@@ -1,24 +1,120 @@
-// UnicodeConverter: internal code <-> Telugu in UTF-16. Not yet filled in: every conversion is empty.
+// UnicodeConverter: internal code <-> Telugu in UTF-16.
 #include "unicode/unicode_converter.h"
 
+#include "core/escape.h"
 #include "core/run_loop.h"
+#include "unicode/unicode_tables.h"
 
 namespace tirmok {
 
-UnicodeConverter::UnicodeConverter() = default;
-
-std::int32_t UnicodeConverter::Decode(const char16_t*, std::int32_t, Byte* output,
-                                      std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+UnicodeConverter::UnicodeConverter() {
+  for (const UnicodeRow& row : UnicodeRows()) {
+    AddToTable(row.table, Units<Byte>(reinterpret_cast<const char*>(row.code)), Units<char16_t>(row.text),
+               WideMappingTable::kBoth);
+  }
 }
 
-std::int32_t UnicodeConverter::Encode(const Byte*, std::int32_t, char16_t* output,
-                                      std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code,
+                                  const Units<char16_t>& text, int direction) {
+  switch (table) {
+    case UnicodeTable::kIndependentVowels:
+      independentVowels_.AddEntry(code, text, direction);
+      break;
+    case UnicodeTable::kVowelSigns:
+      vowelSigns_.AddEntry(code, text, direction);
+      break;
+    case UnicodeTable::kConsonants:
+      consonants_.AddEntry(code, text, direction);
+      break;
+    case UnicodeTable::kOtherSigns:
+      otherSigns_.AddEntry(code, text, direction);
+      break;
+    case UnicodeTable::kPriority:
+      break;
+  }
 }
 
-std::int32_t UnicodeConverter::EncodeStep(const Byte*, Piece<char16_t>&) const { return 0; }
+std::int32_t UnicodeConverter::DecodeStep(const char16_t* p, Piece<Byte>& piece) const {
+  if (const auto consonant = consonants_.MatchRight(p)) {
+    piece.Append(consonant.value);
+    const std::int32_t length = consonant.length;
+    const char16_t next = p[length];
+    if (IsVowelSign(next)) {
+      // A sign without an entry is left for the next step, which escapes it.
+      const auto sign = vowelSigns_.MatchRight(p + length);
+      piece.Append(sign.value);
+      return length + sign.length;
+    }
+    if (next == kVirama) {
+      // A bare consonant directly before a vowel needs the separator, or the
+      // vowel would become its vowel sign.
+      const char16_t after = p[length + 1];
+      if (IsIndependentVowel(after) || IsVowelSign(after)) piece.Push(code::kSeparator);
+      return length + 1;
+    }
+    piece.Push(code::kVowelA);
+    return length;
+  }
+  if (const auto vowel = independentVowels_.MatchRight(p)) {
+    piece.Append(vowel.value);
+    return vowel.length;
+  }
+  if (const auto sign = otherSigns_.MatchRight(p)) {
+    piece.Append(sign.value);
+    return sign.length;
+  }
+  if (p[0] == 0) return 0;
+  if (IsControl(p[0])) return CopyControlRun(p, piece);
+  AppendEscape(piece, p[0]);
+  return 1;
+}
+
+std::int32_t UnicodeConverter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
+  const Byte b = p[0];
+  if (IsLetter(b)) {
+    if (const auto consonant = consonants_.MatchLeft(p)) {
+      piece.Append(consonant.value);
+      const std::int32_t length = consonant.length;
+      const Byte next = p[length];
+      if (!IsVowel(next)) {
+        piece.Push(kVirama);
+        return length;
+      }
+      if (next == code::kVowelA) return length + 1;  // the inherent vowel has no sign
+      // A vowel without a sign (such as 108) is left for the next step, which drops it.
+      const auto sign = vowelSigns_.MatchLeft(p + length);
+      piece.Append(sign.value);
+      return length + sign.length;
+    }
+    if (const auto vowel = independentVowels_.MatchLeft(p)) {
+      piece.Append(vowel.value);
+      return vowel.length;
+    }
+  }
+  if (const auto sign = otherSigns_.MatchLeft(p)) {
+    piece.Append(sign.value);
+    return sign.length;
+  }
+  if (b == code::kEnd) return 0;
+  if (IsControl(b)) return CopyControlRun(p, piece);
+  if (b == code::kEscapeLead) {
+    const EscapeRead escape = ReadEscape(p);
+    if (escape.value != 0) piece.Push(escape.value);
+    return escape.consumed;
+  }
+  return 1;  // no Unicode form: dropped
+}
+
+std::int32_t UnicodeConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
+                                      std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity,
+                 [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+}
+
+std::int32_t UnicodeConverter::Encode(const Byte* input, std::int32_t length, char16_t* output,
+                                      std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity,
+                 [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+}
 
 }  // namespace tirmok
