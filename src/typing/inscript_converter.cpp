@@ -1,14 +1,132 @@
-// InscriptConverter: keystrokes -> internal code. Not yet filled in: every conversion is empty.
+// InscriptConverter: INSCRIPT keystrokes -> internal code, with the layout variants of LPX_KEY_LANGUAGE.
 #include "typing/inscript_converter.h"
 
+#include <span>
+
+#include "core/escape.h"
+#include "core/run_loop.h"
+#include "tirmok/tirmok.h"
+#include "typing/inscript_tables.h"
+
 namespace tirmok {
+namespace {
 
-InscriptConverter::InscriptConverter() = default;
+// "d" is in no table: it only kills the vowel of the consonant before it.
+constexpr Byte kHalantKey = 'd';
+// "$" types ra as the first member of a cluster, so it never takes the inherent a.
+constexpr Byte kDeadRaKey = '$';
+// "#" types ra as the second member of a cluster: the consonant before it stays bare.
+constexpr Byte kSecondRaKey = '#';
+constexpr Byte kNonJoinerKey = '^';
+constexpr Byte kJoinerKey = '&';
 
-std::int32_t InscriptConverter::Decode(const Byte*, std::int32_t, Byte* output, std::int32_t capacity,
-                                       const PropertyStore&) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+// Codes the layout variants retype to.
+constexpr Byte kBa = 146;
+constexpr Byte kVowelEHat = 111;     // ê, typed by "!" and "@"
+constexpr Byte kVowelAVariant = 110;
+
+enum class KeyClass { kConsonant, kVowel };
+
+// The first byte of a consonant, vowel or vowel-sign code as the layout
+// variant types it.
+Byte Retyped(Byte first, KeyClass keyClass, InscriptConverter::Language language) {
+  using Language = InscriptConverter::Language;
+  if (keyClass == KeyClass::kConsonant) {
+    if (language == Language::kBengali && first == code::kVa) return kBa;
+    if (language == Language::kAssamese && first == code::kRa) return code::kSecondRa;
+  } else if (language == Language::kMarathi && first == kVowelEHat) {
+    return kVowelAVariant;
+  }
+  return first;
+}
+
+void AppendRetyped(Piece<Byte>& piece, std::span<const Byte> code, KeyClass keyClass,
+                   InscriptConverter::Language language) {
+  if (code.empty()) return;
+  piece.Push(Retyped(code[0], keyClass, language));
+  piece.Append(code.subspan(1));
+}
+
+}  // namespace
+
+InscriptConverter::InscriptConverter() {
+  AddKeyRows(vowels_, inscript::VowelRows());
+  AddKeyRows(vowelSigns_, inscript::VowelSignRows());
+  AddKeyRows(consonants_, inscript::ConsonantRows());
+  AddKeyRows(signs_, inscript::SignRows());
+}
+
+InscriptConverter::Language InscriptConverter::LanguageOf(const PropertyStore& properties) {
+  if (PropertyEquals(properties, LPX_KEY_LANGUAGE, "BENGALI")) return Language::kBengali;
+  if (PropertyEquals(properties, LPX_KEY_LANGUAGE, "ASSAMESE")) return Language::kAssamese;
+  if (PropertyEquals(properties, LPX_KEY_LANGUAGE, "MARATHI")) return Language::kMarathi;
+  return Language::kStandard;
+}
+
+std::int32_t InscriptConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
+                                       std::int32_t capacity, const PropertyStore& properties) const {
+  // Read once per conversion: a property change takes effect with the next one.
+  const Language language = LanguageOf(properties);
+  return RunLoop(input, length, output, capacity, [this, language](const Byte* p, Piece<Byte>& piece) {
+    return DecodeStep(p, piece, language);
+  });
+}
+
+// A consonant key and what its next keys make of it: its vowel sign, dead
+// after the halant key, dead in a cluster with ra or before a joiner, or the
+// inherent a.
+std::int32_t InscriptConverter::ConsonantStep(const Match<Byte, Byte>& consonant, const Byte* p,
+                                              Piece<Byte>& piece, Language language) const {
+  AppendRetyped(piece, consonant.value, KeyClass::kConsonant, language);
+  const Byte* next = p + consonant.length;
+  if (const auto sign = vowelSigns_.MatchLeft(next)) {
+    AppendRetyped(piece, sign.value, KeyClass::kVowel, language);
+    return consonant.length + sign.length;
+  }
+  if (next[0] == kHalantKey) {
+    // "dd" keeps a visible virama.
+    if (next[1] == kHalantKey) {
+      piece.Push(code::kSeparator);
+      return consonant.length + 2;
+    }
+    // A vowel typed after the halant stands by itself: the separator keeps it
+    // from becoming this consonant's vowel. An independent-vowel key is left
+    // to the next step; a vowel-sign key is taken here, since no later step
+    // would read it and the keystroke would be lost.
+    const Byte* after = next + 1;
+    if (vowels_.MatchLeft(after)) {
+      piece.Push(code::kSeparator);
+      return consonant.length + 1;
+    }
+    if (const auto sign = vowelSigns_.MatchLeft(after)) {
+      piece.Push(code::kSeparator);
+      AppendRetyped(piece, sign.value, KeyClass::kVowel, language);
+      return consonant.length + 1 + sign.length;
+    }
+    return consonant.length + 1;
+  }
+  const bool deadRa = consonant.length == 1 && consonant.key[0] == kDeadRaKey;
+  if (deadRa || next[0] == kSecondRaKey || next[0] == kNonJoinerKey || next[0] == kJoinerKey) {
+    return consonant.length;
+  }
+  piece.Push(code::kVowelA);
+  return consonant.length;
+}
+
+std::int32_t InscriptConverter::DecodeStep(const Byte* p, Piece<Byte>& piece, Language language) const {
+  if (const auto consonant = consonants_.MatchLeft(p)) return ConsonantStep(consonant, p, piece, language);
+  if (const auto vowel = vowels_.MatchLeft(p)) {
+    AppendRetyped(piece, vowel.value, KeyClass::kVowel, language);
+    return vowel.length;
+  }
+  // "#" is a consonant key here, so the "#hex;" escape of the other schemes never arises.
+  if (const auto sign = signs_.MatchLeft(p)) {
+    piece.Append(sign.value);
+    return sign.length;
+  }
+  if (p[0] == code::kEnd) return 0;
+  if (IsControl(p[0])) return CopyControlRun(p, piece);
+  return 1;  // a key that types nothing here ("]", "d", a lone vowel sign, bytes from 128 up)
 }
 
 }  // namespace tirmok

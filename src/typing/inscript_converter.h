@@ -4,12 +4,17 @@
 #include <cstdint>
 
 #include "core/internal_code.h"
+#include "core/mapping_table.h"
+#include "core/piece.h"
 #include "core/properties.h"
 
 namespace tirmok {
 
 class InscriptConverter {
  public:
+  // Layout variants chosen by LPX_KEY_LANGUAGE; each retypes a few keys.
+  enum class Language { kStandard, kBengali, kAssamese, kMarathi };
+
   InscriptConverter();
 
   // Keystrokes in (`length` bytes, -1 for all), internal code out (`capacity`
@@ -17,6 +22,24 @@ class InscriptConverter {
   // layout variant. Returns the bytes consumed.
   std::int32_t Decode(const Byte* input, std::int32_t length, Byte* output, std::int32_t capacity,
                       const PropertyStore& properties) const;
+
+  // The variant the property store selects (value compared without regard to case).
+  static Language LanguageOf(const PropertyStore& properties);
+
+  // One step at `p` (inside a zero-terminated string): writes the piece and
+  // returns the bytes consumed, 0 only at the terminator.
+  std::int32_t DecodeStep(const Byte* p, Piece<Byte>& piece, Language language) const;
+
+ private:
+  std::int32_t ConsonantStep(const Match<Byte, Byte>& consonant, const Byte* p, Piece<Byte>& piece,
+                             Language language) const;
+
+  // Keystrokes on the left, internal code on the right; only the left-keyed
+  // arrays are read.
+  MappingTable vowels_;
+  MappingTable vowelSigns_;
+  MappingTable consonants_;
+  MappingTable signs_;
 };
 
 }  // namespace tirmok
