@@ -6,22 +6,11 @@
 #include <span>
 #include <string_view>
 
+#include "tirmok/tirmok.hpp"
+
 namespace tirmok {
 
-enum class Format : std::uint8_t {
-  kTeltrans,
-  kLpxcode,
-  kLpxkbd,
-  kInscript,
-  kAnsi,
-  kUnicode,
-  kUtf8,
-  kCollcode,
-  kIso15919Ansi,
-  kIso15919,
-  kIso15919Utf8,
-  kBraille,
-};
+// Format is the public enum of tirmok/tirmok.hpp.
 
 struct FormatInfo {
   Format format;

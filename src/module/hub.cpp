@@ -151,8 +151,8 @@ void WriteEmpty(void* output, Format to) {
   }
 }
 
-// Brings a caller's operand to the collation string in `target`. Returns
-// false for a format that cannot be compared.
+}  // namespace
+
 bool CollationString(const ConverterSet& c, ScratchBuffers& s, const void* input, std::int32_t n,
                      Format format, char16_t* target) {
   if (format == Format::kCollcode) {
@@ -167,8 +167,6 @@ bool CollationString(const ConverterSet& c, ScratchBuffers& s, const void* input
   c.collation.Encode(s.C(), -1, target, s.WideCapacity());
   return true;
 }
-
-}  // namespace
 
 std::int64_t MeasureInput(const void* input, Format format) {
   if (!IsWide(format)) return static_cast<std::int64_t>(std::strlen(static_cast<const char*>(input)));

@@ -32,6 +32,12 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
                          std::int32_t length1, Format format1, const void* string2,
                          std::int32_t length2, Format format2);
 
+// Brings an operand of `length` units to its collation string in `target`,
+// which must be scratch buffer A or B (viewed as UTF-16); buffer C serves as
+// work. Returns false for a format that cannot be compared.
+bool CollationString(const ConverterSet& converters, ScratchBuffers& scratch, const void* input,
+                     std::int32_t length, Format format, char16_t* target);
+
 // The module's conversion: size query, lock, scratch growth, pipeline.
 std::int32_t HubConvert(ConverterModule& module, const void* input, Format from, void* output,
                         Format to, std::int32_t capacity);

@@ -1,0 +1,311 @@
+// The C++ API: the module's immutable converters with buffers of the calling thread, so calls never wait on the lock.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+#include "core/utf.h"
+#include "module/converter_module.h"
+#include "module/hub.h"
+#include "tirmok/sort_key.h"
+#include "tirmok/tirmok.hpp"
+
+namespace tirmok {
+namespace {
+
+// Each thread converts in buffers of its own; they grow with the longest input
+// the thread has seen, like the module's.
+ScratchBuffers& ThreadScratch() {
+  thread_local ScratchBuffers scratch;
+  return scratch;
+}
+
+const ConverterSet& Converters() { return ConverterModule::Instance().converters; }
+
+std::int32_t CheckedLength(std::size_t units) {
+  if (RequiredCapacity(static_cast<std::int64_t>(std::min<std::size_t>(units, INT32_MAX))) >
+          std::numeric_limits<std::int32_t>::max() ||
+      units > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw std::length_error("tirmok: input too large");
+  }
+  return static_cast<std::int32_t>(units);
+}
+
+// The caller's text as a terminated string of the format's units. Zero units
+// end a string in this library, so the text is cut at the first one, as the C
+// functions would read it.
+std::u16string WideInput(std::string_view utf8) { return Utf8ToUtf16(utf8); }
+
+template <class Unit>
+std::basic_string<Unit> UpToZero(std::basic_string_view<Unit> text) {
+  const auto zero = text.find(Unit{0});
+  return std::basic_string<Unit>(text.substr(0, zero));
+}
+
+void RequireDirections(Format from, Format to) {
+  if (!Info(from).input) throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " cannot be read");
+  if (!Info(to).output) throw std::invalid_argument("tirmok: " + std::string(Info(to).name) + " cannot be written");
+}
+
+// Runs the pipeline with an output buffer that grows until the result is
+// whole: a result that fills the buffer may have been cut, so it is redone
+// with twice the room.
+template <class OutUnit>
+std::basic_string<OutUnit> Run(const void* input, std::int32_t length, Format from, Format to,
+                               const Properties& properties) {
+  ScratchBuffers& scratch = ThreadScratch();
+  const std::int64_t required = RequiredCapacity(length);
+  if (!scratch.Reserve(required)) throw std::bad_alloc();
+  std::int64_t capacity = std::max<std::int64_t>(required / static_cast<std::int64_t>(sizeof(OutUnit)), 64);
+  for (;;) {
+    const auto cap = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, INT32_MAX));
+    std::basic_string<OutUnit> out(static_cast<std::size_t>(cap), OutUnit{0});
+    const std::int32_t n =
+        ConvertWith(Converters(), scratch, properties, input, length, from, out.data(), to, cap);
+    if (n + 1 < cap || cap == INT32_MAX) {
+      out.resize(static_cast<std::size_t>(n));
+      return out;
+    }
+    capacity *= 2;
+  }
+}
+
+std::u16string WideResult(const void* input, std::int32_t length, Format from, Format to,
+                          const Properties& properties) {
+  if (IsWide(to)) return Run<char16_t>(input, length, from, to, properties);
+  if (to == Format::kUtf8 || to == Format::kIso15919Utf8) {
+    const std::string bytes = Run<char>(input, length, from, to, properties);
+    return Utf8ToUtf16(bytes);
+  }
+  throw std::invalid_argument("tirmok: " + std::string(Info(to).name) + " is a byte format");
+}
+
+std::string ByteResult(const void* input, std::int32_t length, Format from, Format to,
+                       const Properties& properties) {
+  if (IsWide(to)) return Utf16ToUtf8(Run<char16_t>(input, length, from, to, properties));
+  return Run<char>(input, length, from, to, properties);
+}
+
+void RequireComparable(Format format) {
+  if (!Info(format).comparable) {
+    throw std::invalid_argument("tirmok: " + std::string(Info(format).name) + " cannot be compared");
+  }
+}
+
+// Sort keys spend one byte on each unit of the collation table and three on
+// any other unit. Comparison orders units by their low byte, then their high
+// byte; every table unit has the high byte 0xE6. Table units become the odd
+// bytes 1, 3, 5 ... in their order; another unit becomes an even "group" byte,
+// the one between the table units it sorts between, followed by its low and
+// high bytes. Equal first bytes then mean the same table unit, or the same
+// group, whose units the two bytes after it order correctly.
+struct KeyAlphabet {
+  std::array<std::int16_t, 256> tableRank{};   // rank of the table unit with this low byte, or -1
+  std::array<std::uint8_t, 256> ranksBelow{};  // table units with a lower low byte
+
+  KeyAlphabet() {
+    tableRank.fill(-1);
+    const CollationConverter& collation = Converters().collation;
+    for (int b = 1; b < 255; ++b) {
+      const Byte one[2] = {static_cast<Byte>(b), 0};
+      char16_t unit[4] = {};
+      collation.Encode(one, -1, unit, 4);
+      if (unit[0] != 0 && unit[1] == 0 && (unit[0] >> 8) == 0xE6) tableRank[unit[0] & 0xFF] = 0;
+    }
+    std::int16_t rank = 0;
+    for (int low = 0; low < 256; ++low) {
+      ranksBelow[static_cast<std::size_t>(low)] = static_cast<std::uint8_t>(rank);
+      if (tableRank[static_cast<std::size_t>(low)] >= 0) tableRank[static_cast<std::size_t>(low)] = rank++;
+    }
+  }
+};
+
+const KeyAlphabet& Alphabet() {
+  static const KeyAlphabet alphabet;
+  return alphabet;
+}
+
+void AppendKey(const char16_t* units, std::string& key) {
+  const KeyAlphabet& alphabet = Alphabet();
+  for (; *units != 0; ++units) {
+    const unsigned low = *units & 0xFF;
+    const unsigned high = *units >> 8;
+    const std::int16_t rank = alphabet.tableRank[low];
+    if (high == 0xE6 && rank >= 0) {
+      key.push_back(static_cast<char>(2 * rank + 1));
+      continue;
+    }
+    unsigned group = alphabet.ranksBelow[low];
+    if (rank >= 0 && high > 0xE6) ++group;  // after the table unit of the same low byte
+    key.push_back(static_cast<char>(2 * group));
+    key.push_back(static_cast<char>(low));
+    key.push_back(static_cast<char>(high));
+  }
+}
+
+template <class Unit>
+std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
+  RequireComparable(format);
+  const std::basic_string<Unit> terminated = UpToZero(text);
+  const std::int32_t length = CheckedLength(terminated.size());
+  ScratchBuffers& scratch = ThreadScratch();
+  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
+  CollationString(Converters(), scratch, terminated.c_str(), length, format, scratch.WideA());
+  std::string key;
+  AppendKey(scratch.WideA(), key);
+  return key;
+}
+
+template <class Unit>
+int CompareOf(std::basic_string_view<Unit> a, Format formatA, std::basic_string_view<Unit> b, Format formatB) {
+  RequireComparable(formatA);
+  RequireComparable(formatB);
+  const std::basic_string<Unit> x = UpToZero(a);
+  const std::basic_string<Unit> y = UpToZero(b);
+  const std::int32_t n1 = CheckedLength(x.size());
+  const std::int32_t n2 = CheckedLength(y.size());
+  ScratchBuffers& scratch = ThreadScratch();
+  if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
+  return CompareWith(Converters(), scratch, x.c_str(), n1, formatA, y.c_str(), n2, formatB);
+}
+
+// The operand's bytes when its format is an 8-bit one (16-bit operands are converted from UTF-8 separately).
+std::string LibraryBytes(const std::string& text, Format format) { return IsWide(format) ? std::string() : text; }
+
+std::string DateConvert(std::string_view phrase, bool fromEnglish) {
+  const std::string terminated = UpToZero(phrase);
+  const std::int32_t length = CheckedLength(terminated.size());
+  ScratchBuffers& scratch = ThreadScratch();
+  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
+  const ConverterSet& c = Converters();
+  std::int64_t capacity = 4 * static_cast<std::int64_t>(length) + 64;
+  for (;;) {
+    const auto cap = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, INT32_MAX));
+    std::string out(static_cast<std::size_t>(cap), '\0');
+    const std::int32_t n = c.date.Convert(reinterpret_cast<const Byte*>(terminated.c_str()), fromEnglish,
+                                          reinterpret_cast<Byte*>(out.data()), cap, c.transliteration,
+                                          scratch.A(), scratch.B(), scratch.Capacity());
+    // Telugu words are written whole or not at all: a result that might have
+    // stopped for room is redone with more.
+    if (n + 40 < cap || cap == INT32_MAX) {
+      out.resize(static_cast<std::size_t>(n));
+      return out;
+    }
+    capacity *= 2;
+  }
+}
+
+}  // namespace
+
+std::optional<Format> parse_format(std::string_view name) { return ParseFormat(name); }
+std::string_view format_name(Format format) { return Info(format).name; }
+bool is_wide(Format format) { return IsWide(format); }
+bool can_read(Format format) { return Info(format).input; }
+bool can_write(Format format) { return Info(format).output; }
+bool can_compare(Format format) { return Info(format).comparable; }
+
+std::string convert(std::string_view input, Format from, Format to, const Properties& properties) {
+  RequireDirections(from, to);
+  if (IsWide(from)) {
+    const std::u16string wide = UpToZero(std::u16string_view(WideInput(input)));
+    return ByteResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+  }
+  const std::string bytes = UpToZero(input);
+  return ByteResult(bytes.c_str(), CheckedLength(bytes.size()), from, to, properties);
+}
+
+std::string convert(std::u16string_view input, Format from, Format to, const Properties& properties) {
+  RequireDirections(from, to);
+  if (!IsWide(from)) {
+    throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " is a byte format");
+  }
+  const std::u16string wide = UpToZero(input);
+  return ByteResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+}
+
+std::u16string convert_u16(std::string_view input, Format from, Format to, const Properties& properties) {
+  RequireDirections(from, to);
+  if (IsWide(from)) {
+    const std::u16string wide = UpToZero(std::u16string_view(WideInput(input)));
+    return WideResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+  }
+  const std::string bytes = UpToZero(input);
+  return WideResult(bytes.c_str(), CheckedLength(bytes.size()), from, to, properties);
+}
+
+std::u16string convert_u16(std::u16string_view input, Format from, Format to, const Properties& properties) {
+  RequireDirections(from, to);
+  if (!IsWide(from)) {
+    throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " is a byte format");
+  }
+  const std::u16string wide = UpToZero(input);
+  return WideResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+}
+
+}  // namespace tirmok
+
+namespace tirmok {
+
+int compare(std::string_view a, Format format_a, std::string_view b, Format format_b) {
+  RequireComparable(format_a);
+  RequireComparable(format_b);
+  // Each operand as a terminated string of its own format's units.
+  const std::string x = LibraryBytes(UpToZero(a), format_a);
+  const std::string y = LibraryBytes(UpToZero(b), format_b);
+  std::u16string wx, wy;
+  const void* px = x.c_str();
+  const void* py = y.c_str();
+  if (IsWide(format_a)) px = (wx = UpToZero(std::u16string_view(WideInput(a)))).c_str();
+  if (IsWide(format_b)) py = (wy = UpToZero(std::u16string_view(WideInput(b)))).c_str();
+  const std::int32_t n1 = CheckedLength(IsWide(format_a) ? wx.size() : x.size());
+  const std::int32_t n2 = CheckedLength(IsWide(format_b) ? wy.size() : y.size());
+  ScratchBuffers& scratch = ThreadScratch();
+  if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
+  return CompareWith(Converters(), scratch, px, n1, format_a, py, n2, format_b);
+}
+
+int compare(std::u16string_view a, Format format_a, std::u16string_view b, Format format_b) {
+  if (!IsWide(format_a) || !IsWide(format_b)) {
+    throw std::invalid_argument("tirmok: UTF-16 strings need 16-bit formats");
+  }
+  return CompareOf(a, format_a, b, format_b);
+}
+
+std::string sort_key(std::string_view text, Format format) {
+  if (IsWide(format)) return SortKeyOf(std::u16string_view(WideInput(text)), format);
+  return SortKeyOf(text, format);
+}
+
+std::string sort_key(std::u16string_view text, Format format) {
+  if (!IsWide(format)) throw std::invalid_argument("tirmok: UTF-16 strings need 16-bit formats");
+  return SortKeyOf(text, format);
+}
+
+std::string date_to_telugu(std::string_view phrase) { return DateConvert(phrase, true); }
+std::string date_to_english(std::string_view phrase) { return DateConvert(phrase, false); }
+
+}  // namespace tirmok
+
+extern "C" int32_t TirmokSortKey(const void* text, const char* format, unsigned char* key, int32_t capacity) {
+  try {
+    if (text == nullptr || format == nullptr) return -1;
+    const auto parsed = tirmok::ParseFormat(format);
+    if (!parsed || !tirmok::Info(*parsed).comparable) return -1;
+    std::string result;
+    if (tirmok::IsWide(*parsed)) {
+      std::u16string wide(static_cast<std::size_t>(tirmok::MeasureInput(text, *parsed)), u'\0');
+      std::memcpy(wide.data(), text, wide.size() * sizeof(char16_t));
+      result = tirmok::sort_key(std::u16string_view(wide), *parsed);
+    } else {
+      result = tirmok::sort_key(std::string_view(static_cast<const char*>(text)), *parsed);
+    }
+    if (result.size() > static_cast<std::size_t>(INT32_MAX)) return -1;
+    const auto length = static_cast<std::int32_t>(result.size());
+    if (key != nullptr && capacity >= length) std::memcpy(key, result.data(), result.size());
+    return length;
+  } catch (...) {
+    return -1;
+  }
+}

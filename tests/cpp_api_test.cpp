@@ -1,0 +1,145 @@
+// Tests of the C++ API: whole results, agreement with the C exports, sort keys and many threads at once.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <stdexcept>
+#include <thread>
+
+#include "core/utf.h"
+#include "support/test_support.h"
+#include "tirmok/tirmok.hpp"
+
+namespace tirmok {
+namespace {
+
+using test::WordSample;
+
+TEST(CppApi, FormatNamesParseAndPrint) {
+  EXPECT_EQ(parse_format("utf-8"), Format::kUtf8);
+  EXPECT_EQ(parse_format("Iso15919_Utf_8"), Format::kIso15919Utf8);
+  EXPECT_FALSE(parse_format("UTF8").has_value());
+  EXPECT_EQ(format_name(Format::kIso15919Ansi), "ISO15919_ANSI");
+  EXPECT_TRUE(is_wide(Format::kCollcode));
+  EXPECT_FALSE(can_read(Format::kBraille));
+  EXPECT_FALSE(can_write(Format::kLpxkbd));
+  EXPECT_FALSE(can_compare(Format::kIso15919Utf8));
+}
+
+TEST(CppApi, DirectionsAFormatLacksAreErrors) {
+  EXPECT_THROW(convert("K", Format::kBraille, Format::kUtf8), std::invalid_argument);
+  EXPECT_THROW(convert("k", Format::kTeltrans, Format::kInscript), std::invalid_argument);
+  EXPECT_THROW(convert(u"k", Format::kTeltrans, Format::kUtf8), std::invalid_argument);
+  EXPECT_THROW(convert_u16("k", Format::kTeltrans, Format::kAnsi), std::invalid_argument);
+  EXPECT_THROW(compare("k", Format::kLpxkbd, "k", Format::kTeltrans), std::invalid_argument);
+  EXPECT_THROW(sort_key("k", Format::kBraille), std::invalid_argument);
+}
+
+// Every pair of formats on real words gives what the C exports give with a capacity from the size query.
+TEST(CppApi, EqualsTheCExportsForEveryFormatPair) {
+  const auto& words = WordSample();
+  for (std::size_t w = 0; w < words.size(); w += 97) {
+    const std::string lpx = test::ToBytes(words[w], "UTF-8", "LPXCODE");
+    for (const auto& fromInfo : {Format::kTeltrans, Format::kLpxcode, Format::kAnsi, Format::kUtf8,
+                                 Format::kIso15919Ansi, Format::kIso15919Utf8, Format::kUnicode,
+                                 Format::kCollcode, Format::kIso15919}) {
+      const std::string fromName(format_name(fromInfo));
+      for (int t = 0; t < 12; ++t) {
+        const auto to = static_cast<Format>(t);
+        if (!can_write(to)) continue;
+        const std::string toName(format_name(to));
+        if (is_wide(fromInfo)) {
+          const std::u16string input = test::ToWide(lpx, "LPXCODE", fromName.c_str());
+          if (is_wide(to)) {
+            EXPECT_EQ(convert_u16(std::u16string_view(input), fromInfo, to),
+                      test::ToWide(input, fromName.c_str(), toName.c_str()));
+          } else {
+            EXPECT_EQ(convert(std::u16string_view(input), fromInfo, to),
+                      test::ToBytes(input, fromName.c_str(), toName.c_str()));
+          }
+        } else {
+          const std::string input = test::ToBytes(lpx, "LPXCODE", fromName.c_str());
+          if (is_wide(to)) {
+            EXPECT_EQ(convert_u16(std::string_view(input), fromInfo, to),
+                      test::ToWide(input, fromName.c_str(), toName.c_str()));
+          } else {
+            EXPECT_EQ(convert(std::string_view(input), fromInfo, to),
+                      test::ToBytes(input, fromName.c_str(), toName.c_str()));
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(CppApi, ResultsAreNeverCutShort) {
+  // Escapes grow five-fold into TELTRANS: the result still comes back whole.
+  const std::string latin(50000, 'Z');
+  const std::string teltrans = convert(latin, Format::kUtf8, Format::kTeltrans);
+  EXPECT_EQ(teltrans.size(), latin.size() * 6);
+}
+
+TEST(CppApi, SortKeysOrderLikeCompare) {
+  const auto& words = WordSample();
+  std::mt19937 random(7);
+  for (int i = 0; i < 3000; ++i) {
+    const auto& a = words[random() % words.size()];
+    const auto& b = words[random() % words.size()];
+    const int expected = compare(a, Format::kUtf8, b, Format::kUtf8);
+    const std::string ka = sort_key(a), kb = sort_key(b);
+    const int byKey = ka < kb ? -1 : (ka == kb ? 0 : 1);
+    ASSERT_EQ(byKey, expected) << a << " / " << b;
+    ASSERT_EQ(expected, test::Compare(a, "UTF-8", b, "UTF-8"));
+  }
+}
+
+TEST(CppApi, SortKeysOrderEscapesAndControlsLikeCompare) {
+  // Units outside the collation table: controls, escapes of every kind, mixed with Telugu.
+  const std::vector<std::u16string> texts = {
+      u"", u"\t", u"\t\t", u"a", u"A", u"\u0100", u"\u00FF", u"\u0C15", u"\u0C15\u0C4D", u"\u0C15a",
+      u"\uE67A", u"\uE77A", u"\uE57A", u"\uE6FF", u"\uE600", u"\u0C05", u"\u0C05\u0100", u"\u0C05\u00FF",
+      u"\uFFFF", std::u16string(1, char16_t(0xD800)), u"\u0C3F", u" ", u"1", u"\u0C66",
+  };
+  for (const auto& a : texts) {
+    for (const auto& b : texts) {
+      const int expected = compare(a, Format::kUnicode, b, Format::kUnicode);
+      const std::string ka = sort_key(a, Format::kUnicode), kb = sort_key(b, Format::kUnicode);
+      EXPECT_EQ(ka < kb ? -1 : (ka == kb ? 0 : 1), expected) << test::Describe(a) << " / " << test::Describe(b);
+    }
+  }
+}
+
+TEST(CppApi, ManyThreadsGiveTheResultsOfOne) {
+  const auto& words = WordSample();
+  std::vector<std::string> expected;
+  for (const auto& w : words) expected.push_back(convert(w, Format::kUtf8, Format::kTeltrans));
+  std::vector<std::thread> threads;
+  std::atomic<int> mismatches{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (std::size_t i = static_cast<std::size_t>(t); i < words.size(); i += 2) {
+        if (convert(words[i], Format::kUtf8, Format::kTeltrans) != expected[i]) ++mismatches;
+        if (sort_key(words[i]).empty() != words[i].empty()) ++mismatches;
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(mismatches.load(), 0);
+}
+
+TEST(CppApi, PropertiesArePerCall) {
+  const std::string digits = test::Codes({75, 76});
+  const std::string plain = convert(digits, Format::kLpxcode, Format::kBraille);
+  const std::string nemeth = convert(digits, Format::kLpxcode, Format::kBraille, {{LPX_KEY_NEMETH, "TRUE"}});
+  EXPECT_EQ(plain, "#AB");
+  EXPECT_EQ(nemeth, "#12");
+  EXPECT_EQ(convert(digits, Format::kLpxcode, Format::kBraille), plain);
+}
+
+TEST(CppApi, DateWords) {
+  EXPECT_EQ(date_to_telugu("Sunday, 5 March 2010"), "AdivAraM, 5 mArci 2010");
+  EXPECT_EQ(date_to_english("janavari 26"), "JANUARY 26");
+}
+
+}  // namespace
+}  // namespace tirmok
