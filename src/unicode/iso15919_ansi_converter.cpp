@@ -1,18 +1,95 @@
-// Iso15919AnsiConverter: internal code <-> ISO 15919 romanisation in 8 bits ("ISO15919_ANSI"). Not yet filled in: every conversion is empty.
+// Iso15919AnsiConverter: internal code <-> ISO 15919 romanisation in 8 bits.
 #include "unicode/iso15919_ansi_converter.h"
 
+#include "core/escape.h"
+#include "core/run_loop.h"
+#include "unicode/iso15919_tables.h"
+
 namespace tirmok {
+namespace {
 
-Iso15919AnsiConverter::Iso15919AnsiConverter() = default;
-
-std::int32_t Iso15919AnsiConverter::Decode(const Byte*, std::int32_t, Byte* output, std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+// Consonants whose letter may be followed by a ha that must stay apart from
+// it (k, g, c, ch, j, ṭ, ḍ, t, d, p, b, ś, s): the ha is written :h. This is
+// the set of the transliteration scheme, larger than the aspirates alone.
+constexpr bool SeparatesFollowingHa(Byte lead) {
+  switch (lead) {
+    case 122: case 124: case 127: case 128: case 129: case 132: case 134:
+    case 137: case 139: case 144: case 146: case 158: case 160:
+      return true;
+    default:
+      return false;
+  }
 }
 
-std::int32_t Iso15919AnsiConverter::Encode(const Byte*, std::int32_t, Byte* output, std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+constexpr Byte kColonH[] = {':', 'h'};
+constexpr Byte kColonI[] = {':', 'i'};
+constexpr Byte kColonU[] = {':', 'u'};
+// Written for an escape whose character has no byte of its own.
+constexpr Byte kQuestionMark = '?';
+constexpr Byte kAsciiLast = 127;
+
+}  // namespace
+
+Iso15919AnsiConverter::Iso15919AnsiConverter() { AddRomanisationRows(table_, Iso15919AnsiRows()); }
+
+std::int32_t Iso15919AnsiConverter::EncodeStep(const Byte* p, Piece<Byte>& piece) const {
+  if (const auto match = table_.MatchLeft(p)) {
+    piece.Append(match.value);
+    const Byte lead = match.key[0];
+    // The key holds no zero byte, so the byte after it is at most the terminator.
+    const Byte next = p[match.length];
+    if (next == code::kHa && SeparatesFollowingHa(lead)) {
+      piece.Append(kColonH);
+      return match.length + 1;
+    }
+    // a followed by i or u would read as the diphthongs ai and au.
+    if (lead == code::kVowelA && next == code::kVowelI) {
+      piece.Append(kColonI);
+      return match.length + 1;
+    }
+    if (lead == code::kVowelA && next == code::kVowelU) {
+      piece.Append(kColonU);
+      return match.length + 1;
+    }
+    return match.length;
+  }
+  const Byte b = p[0];
+  if (b == code::kEnd) return 0;
+  if (IsControl(b)) return CopyControlRun(p, piece);
+  if (b == code::kEscapeLead) {
+    // Only characters 1 to 255 have a byte in this format.
+    const EscapeRead escape = ReadEscape(p);
+    piece.Push(escape.value >= 1 && escape.value <= 0xFF ? static_cast<Byte>(escape.value) : kQuestionMark);
+    return escape.consumed;
+  }
+  return 1;  // a byte without a form is dropped
+}
+
+std::int32_t Iso15919AnsiConverter::DecodeStep(const Byte* p, Piece<Byte>& piece) const {
+  if (const auto match = table_.MatchRight(p)) {
+    piece.Append(match.value);
+    return match.length;
+  }
+  const Byte b = p[0];
+  if (b == code::kEnd) return 0;
+  if (IsControl(b)) return CopyControlRun(p, piece);
+  // The ASCII bytes without an entry (the capitals, x and 127) are kept as
+  // escapes, which this encoder writes back as the same byte; the bytes of
+  // the upper half without an entry are not letters of the font and are dropped.
+  if (b <= kAsciiLast) AppendEscape(piece, b);
+  return 1;
+}
+
+std::int32_t Iso15919AnsiConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
+                                           std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity,
+                 [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
+}
+
+std::int32_t Iso15919AnsiConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
+                                           std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity,
+                 [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 }  // namespace tirmok

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "core/internal_code.h"
+#include "core/mapping_table.h"
+#include "core/piece.h"
 
 namespace tirmok {
 
@@ -18,6 +20,14 @@ class Iso15919AnsiConverter {
   // Internal code in, text of the format out. Returns the bytes consumed.
   std::int32_t Encode(const Byte* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
+
+  // One step of each direction at `p`.
+  std::int32_t EncodeStep(const Byte* p, Piece<Byte>& piece) const;
+  std::int32_t DecodeStep(const Byte* p, Piece<Byte>& piece) const;
+
+ private:
+  // Internal code on the left, the 8-bit text on the right.
+  MappingTable table_;
 };
 
 }  // namespace tirmok

@@ -1,24 +1,91 @@
-// Iso15919Converter: internal code <-> ISO 15919 romanisation in UTF-16. Not yet filled in: every conversion is empty.
+// Iso15919Converter: internal code <-> ISO 15919 romanisation in UTF-16.
 #include "unicode/iso15919_converter.h"
 
+#include <exception>
+#include <string>
+
+#include "core/escape.h"
 #include "core/run_loop.h"
+#include "core/table_steps.h"
+#include "unicode/iso15919_tables.h"
+#include "unicode/latin_case.h"
 
 namespace tirmok {
+namespace {
 
-Iso15919Converter::Iso15919Converter() = default;
-
-std::int32_t Iso15919Converter::Decode(const char16_t*, std::int32_t, Byte* output,
-                                      std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+// Consonants whose letter followed by h would read as their aspirate (k, g, c,
+// j, ṭ, ḍ, t, d, p, b): a ha after them is written :h.
+constexpr bool SeparatesFollowingHa(Byte lead) {
+  switch (lead) {
+    case 122: case 124: case 127: case 129: case 132:
+    case 134: case 137: case 139: case 144: case 146:
+      return true;
+    default:
+      return false;
+  }
 }
 
-std::int32_t Iso15919Converter::Encode(const Byte*, std::int32_t, char16_t* output,
-                                      std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+}  // namespace
+
+Iso15919Converter::Iso15919Converter() { AddRomanisationRows(table_, Iso15919Rows()); }
+
+std::int32_t Iso15919Converter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
+  if (const auto match = table_.MatchLeft(p)) {
+    piece.Append(match.value);
+    const Byte lead = match.key[0];
+    // The key holds no zero byte, so the byte after it is at most the terminator.
+    const Byte next = p[match.length];
+    if (next == code::kHa && SeparatesFollowingHa(lead)) {
+      piece.Append(std::u16string_view(u":h"));
+      return match.length + 1;
+    }
+    // a followed by i or u would read as the diphthongs ai and au.
+    if (lead == code::kVowelA && next == code::kVowelI) {
+      piece.Append(std::u16string_view(u":i"));
+      return match.length + 1;
+    }
+    if (lead == code::kVowelA && next == code::kVowelU) {
+      piece.Append(std::u16string_view(u":u"));
+      return match.length + 1;
+    }
+    return match.length;
+  }
+  const Byte b = p[0];
+  if (b == code::kEnd) return 0;
+  if (IsControl(b)) return CopyControlRun(p, piece);
+  if (b == code::kEscapeLead) {
+    const EscapeRead escape = ReadEscape(p);
+    if (escape.value != 0) piece.Push(static_cast<char16_t>(escape.value));
+    return escape.consumed;
+  }
+  return 1;  // a byte without a form is dropped
 }
 
-std::int32_t Iso15919Converter::EncodeStep(const Byte*, Piece<char16_t>&) const { return 0; }
+std::int32_t Iso15919Converter::Encode(const Byte* input, std::int32_t length, char16_t* output,
+                                       std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity,
+                 [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+}
+
+std::int32_t Iso15919Converter::Decode(const char16_t* input, std::int32_t length, Byte* output,
+                                       std::int32_t capacity) const {
+  BufferSink<Byte> sink(output, capacity);
+  if (!sink.Usable() || input == nullptr) return 0;
+  length = ResolveLength(input, length);
+  if (length <= 0) return 0;
+  // Capitals are read as their small letters. The lower-cased copy belongs to
+  // this call and ends after `length` units, so no text is matched across
+  // that point.
+  std::u16string lowered;
+  try {
+    lowered.assign(input, static_cast<std::size_t>(length));
+  } catch (const std::exception&) {
+    return 0;  // no memory for the copy: nothing decoded, the output stays empty
+  }
+  LowerLatin(lowered);
+  return RunLoop(lowered.c_str(), length, sink, [this](const char16_t* p, Piece<Byte>& piece) {
+    return WideTableDecodeStep(table_, p, piece);
+  });
+}
 
 }  // namespace tirmok

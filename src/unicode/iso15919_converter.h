@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/internal_code.h"
+#include "core/mapping_table.h"
 #include "core/piece.h"
 
 namespace tirmok {
@@ -23,6 +24,9 @@ class Iso15919Converter {
 
   // One encoding step at `p`; the hub drives it directly for UTF-8 output.
   std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
+
+ private:
+  WideMappingTable table_;
 };
 
 }  // namespace tirmok

@@ -1,0 +1,41 @@
+// The ISO 15919 romanisation tables: internal code paired with its letters, in UTF-16 and in the 8-bit form.
+#pragma once
+
+#include <span>
+
+#include "core/mapping_table.h"
+
+namespace tirmok {
+
+// One row of a romanisation table: an internal-code string and its text. A row
+// with a `count` above 1 stands for that many entries, the first byte of the
+// code and the first unit of the text rising by one from each entry to the
+// next. `direction` is that of `AddEntry` (both arrays unless stated).
+template <class Text>
+struct RomanisationRow {
+  Units<Byte> code;
+  Units<Text> text;
+  int count = 1;
+  int direction = BasicMappingTable<Byte, Text>::kBoth;
+};
+
+// The rows of "ISO15919" in their order of addition, candrabindu first.
+std::span<const RomanisationRow<char16_t>> Iso15919Rows();
+// The rows of "ISO15919_ANSI" in their order of addition, candrabindu first.
+std::span<const RomanisationRow<Byte>> Iso15919AnsiRows();
+
+// Adds every entry of `rows` to `table`, in order.
+template <class Text>
+void AddRomanisationRows(BasicMappingTable<Byte, Text>& table, std::span<const RomanisationRow<Text>> rows) {
+  for (const RomanisationRow<Text>& row : rows) {
+    for (int i = 0; i < row.count; ++i) {
+      Units<Byte> code = row.code;
+      Units<Text> text = row.text;
+      if (code.size > 0) code.data[0] = static_cast<Byte>(code.data[0] + i);
+      if (text.size > 0) text.data[0] = static_cast<Text>(text.data[0] + i);
+      table.AddEntry(code, text, row.direction);
+    }
+  }
+}
+
+}  // namespace tirmok
