@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "core/utf.h"
 #include "module/formats.h"
 #include "tirmok/tirmok.h"
@@ -210,6 +213,41 @@ class LineBlockReader {
   bool done_ = false;
 };
 
+// A progress line on standard error for long inputs, only when it is a terminal.
+class Progress {
+ public:
+  explicit Progress(std::FILE* input) : enabled_(isatty(STDERR_FILENO) != 0) {
+    struct stat info {};
+    if (fstat(fileno(input), &info) == 0 && S_ISREG(info.st_mode)) total_ = static_cast<std::uint64_t>(info.st_size);
+  }
+  void Advance(std::size_t bytes) {
+    done_ += bytes;
+    if (!enabled_ || done_ < kThreshold || done_ - shown_ < kStep) return;
+    shown_ = done_;
+    if (total_ > 0) {
+      std::fprintf(stderr, "\rtirmok: %llu of %llu MB (%u%%)", Mb(done_), Mb(total_),
+                   static_cast<unsigned>(100 * done_ / total_));
+    } else {
+      std::fprintf(stderr, "\rtirmok: %llu MB", Mb(done_));
+    }
+    std::fflush(stderr);
+    printed_ = true;
+  }
+  void Finish() {
+    if (printed_) std::fprintf(stderr, "\rtirmok: %llu MB converted          \n", Mb(done_));
+  }
+
+ private:
+  static constexpr std::uint64_t kThreshold = 64ull << 20;  // say nothing for short inputs
+  static constexpr std::uint64_t kStep = 16ull << 20;
+  static unsigned long long Mb(std::uint64_t bytes) { return static_cast<unsigned long long>(bytes >> 20); }
+  bool enabled_;
+  bool printed_ = false;
+  std::uint64_t total_ = 0;
+  std::uint64_t done_ = 0;
+  std::uint64_t shown_ = 0;
+};
+
 int Convert(int argc, char** argv) {
   ConvertOptions options;
   std::vector<std::string> properties;
@@ -266,8 +304,10 @@ int Convert(int argc, char** argv) {
   }
   const bool wideBytes = options.utf16 && tirmok::IsWide(*options.from);
   LineBlockReader reader(in, wideBytes ? 2 : 1);
+  Progress progress(in);
   std::string block;
   while (reader.Next(block)) {
+    progress.Advance(block.size());
     const std::string converted = ConvertText(ToLibrary(block, *options.from, options.utf16), *options.from, *options.to);
     const std::string text = FromLibrary(converted, *options.to, options.utf16);
     if (std::fwrite(text.data(), 1, text.size(), out) != text.size()) {
@@ -276,6 +316,7 @@ int Convert(int argc, char** argv) {
                        1};
     }
   }
+  progress.Finish();
   if (in != stdin) std::fclose(in);
   if (std::fflush(out) != 0 || (out != stdout && std::fclose(out) != 0)) {
     throw UsageError{"cannot write '" + (options.output.empty() ? std::string("standard output") : options.output) +
