@@ -16,4 +16,15 @@ std::int32_t WideTableDecodeStep(const WideMappingTable& table, const char16_t* 
   return 1;
 }
 
+std::int32_t WideEncodeFallback(const Byte* p, Piece<char16_t>& piece) {
+  if (p[0] == code::kEnd) return 0;
+  if (IsControl(p[0])) return CopyControlRun(p, piece);
+  if (p[0] == code::kEscapeLead) {
+    const EscapeRead escape = ReadEscape(p);
+    if (escape.value != 0) piece.Push(escape.value);
+    return escape.consumed;
+  }
+  return 1;
+}
+
 }  // namespace tirmok

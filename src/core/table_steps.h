@@ -13,4 +13,9 @@ namespace tirmok {
 // any other unit becomes an escape. Returns the units consumed (0 at the end).
 std::int32_t WideTableDecodeStep(const WideMappingTable& table, const char16_t* p, Piece<Byte>& piece);
 
+// What an encoder into UTF-16 does with a byte no table holds: the end of the
+// input (0), a control run, an escape (its unit; nothing for the value 0), or
+// a byte without a form, which is dropped. Returns the bytes consumed.
+std::int32_t WideEncodeFallback(const Byte* p, Piece<char16_t>& piece);
+
 }  // namespace tirmok

@@ -21,15 +21,7 @@ std::int32_t CollationConverter::EncodeStep(const Byte* p, Piece<char16_t>& piec
     piece.Append(match.value);
     return match.length;
   }
-  const Byte b = p[0];
-  if (b == code::kEnd) return 0;
-  if (IsControl(b)) return CopyControlRun(p, piece);
-  if (b == code::kEscapeLead) {
-    const EscapeRead escape = ReadEscape(p);
-    if (escape.value != 0) piece.Push(escape.value);
-    return escape.consumed;
-  }
-  return 1;  // no collation unit: takes no part in comparison
+  return WideEncodeFallback(p, piece);  // no collation unit: takes no part in comparison
 }
 
 std::int32_t CollationConverter::DecodeStep(const char16_t* p, Piece<Byte>& piece) const {

@@ -11,7 +11,7 @@ namespace {
 // Consonants whose letter may be followed by a ha that must stay apart from
 // it (k, g, c, ch, j, ṭ, ḍ, t, d, p, b, ś, s): the ha is written :h. This is
 // the set of the transliteration scheme, larger than the aspirates alone.
-constexpr bool SeparatesFollowingHa(Byte lead) {
+bool SeparatesFollowingHa(Byte lead) {
   switch (lead) {
     case 122: case 124: case 127: case 128: case 129: case 132: case 134:
     case 137: case 139: case 144: case 146: case 158: case 160:
@@ -21,9 +21,6 @@ constexpr bool SeparatesFollowingHa(Byte lead) {
   }
 }
 
-constexpr Byte kColonH[] = {':', 'h'};
-constexpr Byte kColonI[] = {':', 'i'};
-constexpr Byte kColonU[] = {':', 'u'};
 // Written for an escape whose character has no byte of its own.
 constexpr Byte kQuestionMark = '?';
 constexpr Byte kAsciiLast = 127;
@@ -38,17 +35,9 @@ std::int32_t Iso15919AnsiConverter::EncodeStep(const Byte* p, Piece<Byte>& piece
     const Byte lead = match.key[0];
     // The key holds no zero byte, so the byte after it is at most the terminator.
     const Byte next = p[match.length];
-    if (next == code::kHa && SeparatesFollowingHa(lead)) {
-      piece.Append(kColonH);
-      return match.length + 1;
-    }
-    // a followed by i or u would read as the diphthongs ai and au.
-    if (lead == code::kVowelA && next == code::kVowelI) {
-      piece.Append(kColonI);
-      return match.length + 1;
-    }
-    if (lead == code::kVowelA && next == code::kVowelU) {
-      piece.Append(kColonU);
+    if (const char* separator = RomanisationSeparator(lead, next, SeparatesFollowingHa)) {
+      piece.Push(static_cast<unsigned char>(separator[0]));
+      piece.Push(static_cast<unsigned char>(separator[1]));
       return match.length + 1;
     }
     return match.length;

@@ -15,7 +15,7 @@ namespace {
 
 // Consonants whose letter followed by h would read as their aspirate (k, g, c,
 // j, ṭ, ḍ, t, d, p, b): a ha after them is written :h.
-constexpr bool SeparatesFollowingHa(Byte lead) {
+bool SeparatesFollowingHa(Byte lead) {
   switch (lead) {
     case 122: case 124: case 127: case 129: case 132:
     case 134: case 137: case 139: case 144: case 146:
@@ -35,30 +35,14 @@ std::int32_t Iso15919Converter::EncodeStep(const Byte* p, Piece<char16_t>& piece
     const Byte lead = match.key[0];
     // The key holds no zero byte, so the byte after it is at most the terminator.
     const Byte next = p[match.length];
-    if (next == code::kHa && SeparatesFollowingHa(lead)) {
-      piece.Append(std::u16string_view(u":h"));
-      return match.length + 1;
-    }
-    // a followed by i or u would read as the diphthongs ai and au.
-    if (lead == code::kVowelA && next == code::kVowelI) {
-      piece.Append(std::u16string_view(u":i"));
-      return match.length + 1;
-    }
-    if (lead == code::kVowelA && next == code::kVowelU) {
-      piece.Append(std::u16string_view(u":u"));
+    if (const char* separator = RomanisationSeparator(lead, next, SeparatesFollowingHa)) {
+      piece.Push(static_cast<unsigned char>(separator[0]));
+      piece.Push(static_cast<unsigned char>(separator[1]));
       return match.length + 1;
     }
     return match.length;
   }
-  const Byte b = p[0];
-  if (b == code::kEnd) return 0;
-  if (IsControl(b)) return CopyControlRun(p, piece);
-  if (b == code::kEscapeLead) {
-    const EscapeRead escape = ReadEscape(p);
-    if (escape.value != 0) piece.Push(static_cast<char16_t>(escape.value));
-    return escape.consumed;
-  }
-  return 1;  // a byte without a form is dropped
+  return WideEncodeFallback(p, piece);  // a byte without a form is dropped
 }
 
 std::int32_t Iso15919Converter::Encode(const Byte* input, std::int32_t length, char16_t* output,

@@ -38,4 +38,16 @@ void AddRomanisationRows(BasicMappingTable<Byte, Text>& table, std::span<const R
   }
 }
 
+// The colon separator the romanisation writes between a matched letter and
+// the byte after it, so that the two do not read back as one letter: ":h"
+// before ha after a consonant of `haSet` (else the pair reads as an
+// aspirate), ":i" and ":u" after a before i and u (else a diphthong). Returns
+// the two characters, or null when no separator is needed.
+inline const char* RomanisationSeparator(Byte lead, Byte next, bool (*haSet)(Byte)) {
+  if (next == code::kHa && haSet(lead)) return ":h";
+  if (lead == code::kVowelA && next == code::kVowelI) return ":i";
+  if (lead == code::kVowelA && next == code::kVowelU) return ":u";
+  return nullptr;
+}
+
 }  // namespace tirmok

@@ -3,6 +3,7 @@
 
 #include "core/escape.h"
 #include "core/run_loop.h"
+#include "core/table_steps.h"
 #include "unicode/unicode_tables.h"
 
 namespace tirmok {
@@ -95,14 +96,7 @@ std::int32_t UnicodeConverter::EncodeStep(const Byte* p, Piece<char16_t>& piece)
     piece.Append(sign.value);
     return sign.length;
   }
-  if (b == code::kEnd) return 0;
-  if (IsControl(b)) return CopyControlRun(p, piece);
-  if (b == code::kEscapeLead) {
-    const EscapeRead escape = ReadEscape(p);
-    if (escape.value != 0) piece.Push(escape.value);
-    return escape.consumed;
-  }
-  return 1;  // no Unicode form: dropped
+  return WideEncodeFallback(p, piece);  // no Unicode form: dropped
 }
 
 std::int32_t UnicodeConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
