@@ -1,10 +1,11 @@
 # Entry points: `make test` (every test, normal and sanitized builds), `make demo`, `make bench`.
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
+BUILD_TSAN ?= build-tsan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-normal test-sanitize demo bench clean
+.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench clean
 
 all: build
 
@@ -15,7 +16,7 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-normal test-sanitize
+test: test-normal test-sanitize test-tsan
 
 test-normal: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -26,6 +27,12 @@ test-sanitize: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS)
 
+# Threads through the C exports and the C++ API, under ThreadSanitizer.
+test-tsan: deps
+	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIRMOK_TSAN=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD_TSAN) -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS)
+
 demo: build
 	@scripts/demo.sh $(BUILD)/tirmok
 
@@ -35,4 +42,4 @@ bench: deps
 	build-bench/bench/tirmok_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) build-bench
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) build-bench
