@@ -5,7 +5,7 @@ BUILD_TSAN ?= build-tsan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench clean
+.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench python clean
 
 all: build
 
@@ -32,6 +32,11 @@ test-tsan: deps
 	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIRMOK_TSAN=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD_TSAN) -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS)
+
+# The Python package with the library next to it: python/tirmok.
+python: build
+	cp $(BUILD)/libtirmok.so python/tirmok/libtirmok.so
+	cd python && python3 -c "import tirmok; print('tirmok', tirmok.__version__, 'ready:', len(tirmok.FORMATS), 'formats')"
 
 demo: build
 	@scripts/demo.sh $(BUILD)/tirmok
