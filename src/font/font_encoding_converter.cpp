@@ -1,18 +1,356 @@
-// FontEncodingConverter: internal code <-> legacy font glyph bytes ("ANSI"). Not yet filled in: every conversion is empty.
+// FontEncodingConverter: internal code <-> legacy font glyph bytes ("ANSI").
 #include "font/font_encoding_converter.h"
 
+#include <algorithm>
+
+#include "core/escape.h"
+#include "core/run_loop.h"
+#include "font/glyph_tables.h"
+
 namespace tirmok {
+namespace {
 
-FontEncodingConverter::FontEncodingConverter() = default;
+// Font bytes the composition rules write or read by name. The two spacers
+// draw nothing; they separate glyph groups of one syllable so that the font
+// places them apart, and the decoder skips them wherever they stand.
+constexpr Byte kSignSpacer = 253;   // between a vowel sign and the below forms
+constexpr Byte kBelowSpacer = 254;  // after each below form
+// A ra below another below form is drawn by its own glyph, set directly after it.
+constexpr Byte kRaAfterBelowForm = 242;
+// Ta's below form under a syllable with ai: the ai sign then stands in front
+// of the syllable as 204 in place of its usual leading glyph.
+constexpr Byte kTaBelowForm = 229;
+constexpr Byte kAiLeadBeforeTaBelow = 204;
+// The signs of vocalic r and rr, which follow the below forms.
+constexpr Byte kVocalicRSign = 197;
+constexpr Byte kVocalicRrSign = 198;
+// What the encoder writes for an escape whose character the font cannot hold.
+constexpr Byte kQuestionMark = 63;
+// The decoder reads escapes only for bytes at ASCII positions.
+constexpr Byte kAsciiLast = 127;
+// A cluster draws at most this many further consonants (counted in key bytes)
+// under its first consonant.
+constexpr std::int32_t kMaxBelowCount = 4;
 
-std::int32_t FontEncodingConverter::Decode(const Byte*, std::int32_t, Byte* output, std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
+bool IsSpacer(Byte b) { return b == kSignSpacer || b == kBelowSpacer; }
+
+Units<Byte> ToUnits(const glyphs::Bytes& bytes) { return Units<Byte>(bytes.View()); }
+
+}  // namespace
+
+FontEncodingConverter::FontEncodingConverter() {
+  for (const glyphs::Pair& row : glyphs::VowelRows()) {
+    vowels_.AddEntry(ToUnits(row.internal), ToUnits(row.glyphs));
+  }
+  for (const glyphs::Pair& row : glyphs::SignRows()) {
+    signs_.AddEntry(ToUnits(row.internal), ToUnits(row.glyphs));
+  }
+  for (const glyphs::ConsonantRow& row : glyphs::ConsonantRows()) {
+    const auto key = row.key.View();
+    bareConsonants_.AddEntry(ToUnits(row.key), ToUnits(row.bare));
+    if (row.below != 0) belowForms_.AddEntry(ToUnits(row.key), {row.below});
+
+    // A consonant with nukta shares its consonant's syllable table; every
+    // other key (one consonant, or the cluster k+ss) has a table of its own.
+    std::size_t index = kSyllableTables;
+    if (key.size() > 1 && key[1] == code::kNukta) {
+      index = SyllableTableIndex(key.first(1));
+    } else if (syllableTableCount_ < kSyllableTables) {
+      index = syllableTableCount_++;
+      syllableTableKeys_[index] = ToUnits(row.key);
+    }
+    if (index >= kSyllableTables) continue;
+    MappingTable& table = syllableTables_[index];
+    for (int column = 0; column < glyphs::kSyllableColumns; ++column) {
+      Byte syllable[glyphs::Bytes::kMax + 2] = {};  // key, vowel, terminator
+      std::size_t n = 0;
+      for (Byte b : key) syllable[n++] = b;
+      syllable[n++] = glyphs::kSyllableVowels[column];
+      table.AddEntry(Units<Byte>(std::span<const Byte>(syllable, n)), ToUnits(row.syllables[column]));
+    }
+  }
+  for (const glyphs::Pair& row : glyphs::ExtraBelowRows()) {
+    belowForms_.AddEntry(ToUnits(row.internal), ToUnits(row.glyphs));
+  }
+  for (const glyphs::Pair& row : glyphs::ExtraSyllableRows()) {
+    const std::size_t index = SyllableTableIndex(row.internal.View());
+    if (index < kSyllableTables) syllableTables_[index].AddEntry(ToUnits(row.internal), ToUnits(row.glyphs));
+  }
+}
+
+std::size_t FontEncodingConverter::SyllableTableIndex(std::span<const Byte> syllable) const {
+  // The table whose key is the longest prefix: the cluster k+ss before k.
+  std::size_t best = kSyllableTables;
+  std::size_t bestLength = 0;
+  for (std::size_t i = 0; i < syllableTableCount_; ++i) {
+    const auto key = syllableTableKeys_[i].View();
+    if (key.size() > bestLength && key.size() <= syllable.size() &&
+        std::equal(key.begin(), key.end(), syllable.begin())) {
+      best = i;
+      bestLength = key.size();
+    }
+  }
+  return best;
+}
+
+std::int32_t FontEncodingConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
+                                           std::int32_t capacity) const {
+  BufferSink<Byte> sink(output, capacity);
+  if (!sink.Usable() || input == nullptr) return 0;
+  length = ResolveLength(input, length);
+  Piece<Byte> unit;
+  Piece<Byte> piece;
+  std::int32_t position = 0;
+  while (position < length) {
+    unit.Clear();
+    std::int32_t used = EncodeStep(input + position, length - position, unit);
+    if (used <= 0) break;
+    piece.Clear();
+    // The font draws an accent in front of the syllable it belongs to, while
+    // the internal code writes it after. A step never consumes the terminator,
+    // so the byte after it is still part of the string.
+    const Byte first = input[position];
+    const Byte next = input[position + used];
+    if (IsAccent(next) && first >= code::kSpace && !IsAccent(first)) {
+      piece.Append(signs_.MatchLeft(input + position + used).value);
+      ++used;
+    }
+    piece.Append(unit);
+    if (!sink.Append(piece.View())) break;
+    position += used;
+  }
+  return position;
+}
+
+std::int32_t FontEncodingConverter::EncodeStep(const Byte* p, std::int32_t available,
+                                               Piece<Byte>& piece) const {
+  // A vowel at the start of a unit follows no consonant: an independent vowel.
+  if (const auto vowel = vowels_.MatchLeft(p)) {
+    piece.Append(vowel.value);
+    return vowel.length;
+  }
+  if (const std::int32_t used = ComposeSyllable(p, available, piece)) return used;
+  if (const auto sign = signs_.MatchLeft(p)) {
+    piece.Append(sign.value);
+    return sign.length;
+  }
+  if (p[0] == code::kEscapeLead) {
+    // Only a character at a single-byte position has a place in the font.
+    const EscapeRead escape = ReadEscape(p);
+    const bool fits = escape.value >= 1 && escape.value <= 255;
+    piece.Push(fits ? static_cast<Byte>(escape.value) : kQuestionMark);
+    return escape.consumed;
+  }
+  if (p[0] >= code::kSpace) return 1;  // no glyph for this byte: dropped
+  if (IsControl(p[0])) return CopyControlRun(p, piece);
   return 0;
 }
 
-std::int32_t FontEncodingConverter::Encode(const Byte*, std::int32_t, Byte* output, std::int32_t capacity) const {
-  if (output && capacity > 0) output[0] = 0;
-  return 0;
+std::int32_t FontEncodingConverter::ComposeSyllable(const Byte* p, std::int32_t available,
+                                                    Piece<Byte>& piece) const {
+  const auto bare = bareConsonants_.MatchLeft(p);
+  if (!bare) return 0;
+  // The syllable key: the first consonant (or cluster) and, once found, its vowel.
+  Byte syllable[glyphs::Bytes::kMax + 2] = {};  // key, vowel, terminator
+  std::size_t syllableLength = 0;
+  for (Byte b : bare.key) syllable[syllableLength++] = b;
+
+  Piece<Byte> below;
+  std::int32_t belowCount = 0;
+  Byte vowel = 0;  // 0: the syllable has no vowel
+  std::span<const Byte> drawn = bare.value;  // the glyphs of the first consonant and vowel
+  std::int32_t position = bare.length;
+  while (position < available) {
+    if (vowels_.MatchLeft(p + position)) {
+      vowel = p[position];
+      syllable[syllableLength++] = vowel;
+      ++position;
+      const std::size_t table = SyllableTableIndex({syllable, syllableLength});
+      drawn = table < kSyllableTables ? syllableTables_[table].MatchLeft(syllable).value
+                                      : std::span<const Byte>();
+      break;
+    }
+    const auto form = belowCount < kMaxBelowCount ? belowForms_.MatchLeft(p + position)
+                                                  : Match<Byte, Byte>();
+    if (!form) break;
+    Byte glyph = form.value.empty() ? 0 : form.value[0];
+    if (form.key.size() == 1 && form.key[0] == code::kRa && !below.Empty()) {
+      below.PopBack();
+      glyph = kRaAfterBelowForm;
+    }
+    below.Push(glyph);
+    below.Push(kBelowSpacer);
+    position += form.length;
+    belowCount += form.length;
+  }
+
+  if (below.Empty()) {
+    piece.Append(drawn);
+    return position;
+  }
+  below.PopBack();
+  const Byte first = syllable[0];
+  if (vowel == code::kVowelU && (first == code::kPa || first == code::kPha || first == code::kVa)) {
+    // The u sign of these letters hangs below them, so the below forms move aside.
+    piece.Append(drawn);
+    piece.Push(kSignSpacer);
+    piece.Append(below);
+  } else if ((vowel == code::kVocalicR || vowel == code::kVocalicRr) && drawn.size() >= 2) {
+    // The sign of vocalic r or rr goes after the below forms.
+    piece.Append(drawn.first(drawn.size() - 1));
+    piece.Append(below);
+    piece.Push(kSignSpacer);
+    piece.Push(drawn.back());
+  } else if (vowel == code::kVowelAi) {
+    if (below[0] == kTaBelowForm && !drawn.empty()) {
+      piece.Push(kAiLeadBeforeTaBelow);
+      piece.Append(drawn.subspan(1));
+      piece.Push(kSignSpacer);
+    } else {
+      piece.Append(drawn);
+      piece.Push(kBelowSpacer);
+    }
+    piece.Append(below);
+  } else {
+    piece.Append(drawn);
+    piece.Append(below);
+  }
+  return position;
+}
+
+std::int32_t FontEncodingConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
+                                           std::int32_t capacity) const {
+  BufferSink<Byte> sink(output, capacity);
+  if (!sink.Usable() || input == nullptr) return 0;
+  length = ResolveLength(input, length);
+  DecodeState state;
+  Piece<Byte> unit;
+  Piece<Byte> piece;
+  // An accent read in front of a syllable waits to be written after it.
+  Byte held = 0;
+  std::int32_t position = 0;
+  while (position < length) {
+    if (IsSpacer(input[position])) {
+      ++position;
+      continue;
+    }
+    unit.Clear();
+    const std::int32_t used = DecodeStep(input + position, length - position, state, unit);
+    if (used <= 0) break;
+    piece.Clear();
+    if (!unit.Empty() && IsAccent(unit.Front())) {
+      // A second accent in a row releases the first and is held in its place.
+      if (held != 0) piece.Push(held);
+      held = unit.Front();
+    } else if (!unit.Empty() && unit.Front() >= code::kSpace) {
+      piece.Append(unit);
+      if (held != 0) piece.Push(held);
+      held = 0;
+    } else {
+      // A control run or nothing: the accent had no syllable to follow.
+      if (held != 0) piece.Push(held);
+      piece.Append(unit);
+      held = 0;
+    }
+    if (!sink.Append(piece.View())) break;
+    position += used;
+  }
+  if (held != 0) sink.Append({&held, 1});
+  return position;
+}
+
+std::int32_t FontEncodingConverter::DecodeStep(const Byte* p, std::int32_t available, DecodeState& state,
+                                               Piece<Byte>& piece) const {
+  state.currentBare = false;
+  std::int32_t used = 0;
+  Piece<Byte> letters;
+  if (const auto vowel = vowels_.MatchRight(p)) {
+    letters.Append(vowel.value);
+    used = vowel.length;
+  } else {
+    used = DecomposeSyllable(p, available, state, letters);
+  }
+  if (used > 0) {
+    // A consonant without vowel followed by another written unit: the
+    // separator keeps the next unit from becoming that consonant's vowel or
+    // joining its cluster.
+    if (state.previousBare) piece.Push(code::kSeparator);
+    piece.Append(letters);
+  } else if (const auto sign = signs_.MatchRight(p)) {
+    piece.Append(sign.value);
+    used = sign.length;
+  } else if (p[0] >= code::kSpace) {
+    if (p[0] <= kAsciiLast) AppendEscape(piece, p[0]);
+    used = 1;  // an unreadable glyph above the ASCII range is dropped
+  } else if (IsControl(p[0])) {
+    used = CopyControlRun(p, piece);
+  }
+  state.previousBare = state.currentBare;
+  return used;
+}
+
+std::int32_t FontEncodingConverter::DecomposeSyllable(const Byte* p, std::int32_t available,
+                                                      DecodeState& state, Piece<Byte>& piece) const {
+  std::int32_t position = 0;
+  Byte vowel = 0;  // 0: no vowel yet
+  // The ai sign drawn in front of a syllable with ta's below form.
+  if (p[0] == kAiLeadBeforeTaBelow) {
+    vowel = code::kVowelAi;
+    position = 1;
+  }
+  std::span<const Byte> key;
+  if (const auto bare = bareConsonants_.MatchRight(p + position)) {
+    key = bare.value;
+    position += bare.length;
+  } else if (const auto syllable = MatchSyllableGlyphs(p + position); !syllable.value.empty()) {
+    key = syllable.value.first(syllable.value.size() - 1);
+    if (vowel == 0) vowel = syllable.value.back();
+    position += syllable.length;
+  } else {
+    return 0;
+  }
+
+  // The below forms of the cluster, with the signs of vocalic r and rr that
+  // follow them.
+  Piece<Byte> below;
+  std::int32_t belowCount = 0;
+  while (position < available && belowCount < kMaxBelowCount) {
+    const Byte b = p[position];
+    if (IsSpacer(b)) {
+      ++position;
+    } else if (const auto form = belowForms_.MatchRight(p + position); form && !form.value.empty()) {
+      below.Push(form.value[0]);
+      belowCount += static_cast<std::int32_t>(form.value.size());
+      position += form.length;
+    } else if (b == kVocalicRSign && vowel == code::kVowelA) {
+      vowel = code::kVocalicR;
+      ++position;
+    } else if (b == kVocalicRrSign && vowel == code::kVowelA) {
+      vowel = code::kVocalicRr;
+      ++position;
+    } else {
+      break;
+    }
+  }
+
+  piece.Append(key);
+  piece.Append(below);
+  if (vowel != 0) {
+    piece.Push(vowel);
+  } else {
+    state.currentBare = true;
+  }
+  return position;
+}
+
+Match<Byte, Byte> FontEncodingConverter::MatchSyllableGlyphs(const Byte* p) const {
+  // Tables in list order; a later table wins only with a strictly longer match.
+  Match<Byte, Byte> best;
+  for (std::size_t i = 0; i < syllableTableCount_; ++i) {
+    const auto match = syllableTables_[i].MatchRight(p);
+    if (match.length > best.length) best = match;
+  }
+  return best;
 }
 
 }  // namespace tirmok

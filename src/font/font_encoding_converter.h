@@ -1,12 +1,22 @@
 // FontEncodingConverter: internal code <-> legacy font glyph bytes ("ANSI").
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/internal_code.h"
+#include "core/mapping_table.h"
+#include "core/piece.h"
 
 namespace tirmok {
 
+// A legacy Telugu display font draws one written syllable as several glyph
+// bytes in visual order: an accent in front, the first consonant with its
+// vowel sign, then the below forms of the further consonants of a cluster.
+// The encoder composes those groups from internal code (which is phonemic) and
+// the decoder takes them apart again. Every table pairs internal code (left)
+// with glyphs (right).
 class FontEncodingConverter {
  public:
   FontEncodingConverter();
@@ -18,6 +28,46 @@ class FontEncodingConverter {
   // Internal code in, text of the format out. Returns the bytes consumed.
   std::int32_t Encode(const Byte* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
+
+  // What the decoder remembers from one unit to the next within a call.
+  struct DecodeState {
+    bool previousBare = false;  // the unit before was a consonant without vowel
+    bool currentBare = false;   // the unit being decoded is one
+  };
+
+  // One unit of encoding at `p`, where `available` bytes of the input are left
+  // (a syllable's below forms and vowel are looked for only within them).
+  // Returns the bytes consumed, 0 at the end of the string.
+  std::int32_t EncodeStep(const Byte* p, std::int32_t available, Piece<Byte>& piece) const;
+  // One unit of decoding at `p` (spacer bytes are skipped by the caller).
+  std::int32_t DecodeStep(const Byte* p, std::int32_t available, DecodeState& state,
+                          Piece<Byte>& piece) const;
+
+ private:
+  static constexpr std::size_t kSyllableTables = 36;
+
+  // A consonant syllable: the first consonant (or cluster) with its vowel
+  // glyphs, then the below forms. Returns 0 when no consonant key starts here.
+  std::int32_t ComposeSyllable(const Byte* p, std::int32_t available, Piece<Byte>& piece) const;
+  // The reverse: a syllable's glyphs with their below forms.
+  std::int32_t DecomposeSyllable(const Byte* p, std::int32_t available, DecodeState& state,
+                                 Piece<Byte>& piece) const;
+  // The longest glyph string of any syllable table that starts at `p`.
+  Match<Byte, Byte> MatchSyllableGlyphs(const Byte* p) const;
+  // The index of the syllable table for a key followed by a vowel
+  // (kSyllableTables for none).
+  std::size_t SyllableTableIndex(std::span<const Byte> syllable) const;
+
+  MappingTable vowels_;
+  MappingTable bareConsonants_;
+  MappingTable belowForms_;
+  MappingTable signs_;
+  // One table per consonant, in ascending order of the consonant, then the
+  // cluster k+ss; the decoder searches them in this order.
+  std::array<MappingTable, kSyllableTables> syllableTables_;
+  // The key each syllable table is for (one consonant, or the cluster).
+  std::array<Units<Byte>, kSyllableTables> syllableTableKeys_;
+  std::size_t syllableTableCount_ = 0;
 };
 
 }  // namespace tirmok
