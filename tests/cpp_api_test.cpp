@@ -9,6 +9,7 @@
 #include "core/utf.h"
 #include "support/test_support.h"
 #include "tirmok/tirmok.hpp"
+#include "tirmok/tirmok_ext.h"
 
 namespace tirmok {
 namespace {
@@ -141,6 +142,34 @@ TEST(CppApi, PropertiesArePerCall) {
   EXPECT_EQ(plain, "#AB");
   EXPECT_EQ(nemeth, "#12");
   EXPECT_EQ(convert(digits, Format::kLpxcode, Format::kBraille), plain);
+}
+
+TEST(CExtensions, ConvertTakesPropertiesForOneCall) {
+  const std::string digits = test::Codes({75, 76});
+  const char* nemeth[] = {LPX_KEY_NEMETH, "true", nullptr};
+  char out[16];
+  EXPECT_EQ(TirmokConvert(digits.c_str(), "LPXCODE", nullptr, "BRAILLE", 0, nemeth), 20 * 2 + 4096);
+  EXPECT_EQ(TirmokConvert(digits.c_str(), "lpxcode", out, "BRAILLE", sizeof out, nemeth), 3);
+  EXPECT_STREQ(out, "#12");
+  EXPECT_EQ(TirmokConvert(digits.c_str(), "LPXCODE", out, "BRAILLE", sizeof out, nullptr), 3);
+  EXPECT_STREQ(out, "#AB");
+  EXPECT_EQ(TirmokConvert(digits.c_str(), "XYZ", out, "BRAILLE", sizeof out, nullptr), 0);
+  EXPECT_EQ(TirmokConvert(digits.c_str(), "LPXCODE", out, "BRAILLE", -1, nullptr), 0);
+  EXPECT_EQ(TirmokConvert(nullptr, "LPXCODE", out, "BRAILLE", 4, nullptr), 0);
+  EXPECT_EQ(TirmokConvert(digits.c_str(), "LPXCODE", out, "BRAILLE", 3, nullptr), 0);  // "#AB" needs 4
+}
+
+TEST(CExtensions, SortKeyReportsItsLengthAndWritesOnlyWhenItFits) {
+  const std::string word = "\xE0\xB0\x95";  // U+0C15 TELUGU LETTER KA
+  const std::string expected = sort_key(word);
+  unsigned char key[8] = {0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+  EXPECT_EQ(TirmokSortKey(word.c_str(), "UTF-8", nullptr, 0), static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(TirmokSortKey(word.c_str(), "UTF-8", key, 1), static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(key[0], 0xEE);
+  EXPECT_EQ(TirmokSortKey(word.c_str(), "utf-8", key, sizeof key), static_cast<int32_t>(expected.size()));
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(key), expected.size()), expected);
+  EXPECT_EQ(TirmokSortKey(word.c_str(), "LPXKBD", key, sizeof key), -1);
+  EXPECT_EQ(TirmokSortKey(nullptr, "UTF-8", key, sizeof key), -1);
 }
 
 TEST(CppApi, DateWords) {

@@ -3,7 +3,6 @@
 import ctypes
 import os
 import sys
-import threading
 from pathlib import Path
 
 FORMATS = (
@@ -59,6 +58,11 @@ def _load():
             lib.LpxDateConvert.restype = ctypes.c_int32
             lib.LpxSetProperty.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
             lib.LpxSetProperty.restype = ctypes.c_int32
+            lib.TirmokConvert.argtypes = [
+                ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int32,
+                ctypes.POINTER(ctypes.c_char_p),
+            ]
+            lib.TirmokConvert.restype = ctypes.c_int32
             lib.TirmokSortKey.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_char_p, ctypes.c_int32]
             lib.TirmokSortKey.restype = ctypes.c_int32
             return lib
@@ -66,10 +70,6 @@ def _load():
 
 
 _lib = _load()
-# Properties live in the library's one store; a conversion with properties sets
-# them and converts while holding this lock, so concurrent calls from Python
-# threads do not see each other's settings.
-_lock = threading.Lock()
 
 
 def _format(name, role):
@@ -110,17 +110,15 @@ def _decode(data, fmt):
     return data.decode("latin-1")
 
 
-def _set_properties(properties):
+def _property_list(properties):
+    """The properties as the library's null-terminated list of keys and values."""
+    items = []
     for key, value in properties.items():
-        name = _PROPERTY_KEYS.get(key, key)
         if isinstance(value, bool):
             value = "TRUE" if value else "FALSE"
-        _lib.LpxSetProperty(name.encode("ascii"), str(value).encode("utf-8"))
-
-
-def _reset_properties(properties):
-    for key in properties:
-        _lib.LpxSetProperty(_PROPERTY_KEYS.get(key, key).encode("ascii"), b"")
+        items += [_PROPERTY_KEYS.get(key, key).encode("ascii"), str(value).encode("utf-8")]
+    array = (ctypes.c_char_p * (len(items) + 1))(*items, None)
+    return array
 
 
 def convert(text, from_format, to_format, **properties):
@@ -137,22 +135,18 @@ def convert(text, from_format, to_format, **properties):
         raise ValueError(f"{target} can only be read, not written")
     data = _encode(text, source)
     width = 2 if target in WIDE_FORMATS else 1
-    with _lock:
-        _set_properties(properties)
-        try:
-            size = _lib.LpxConvert(data, source.encode(), None, target.encode(), 0)
-            if size <= 0:
-                raise ValueError("input too large for the library")
-            while True:
-                buffer = ctypes.create_string_buffer(size * width)
-                n = _lib.LpxConvert(data, source.encode(), buffer, target.encode(), size)
-                # A result that fills the buffer may have been cut: give it more room.
-                if n + 1 < size:
-                    break
-                size *= 2
-        finally:
-            if properties:
-                _reset_properties(properties)
+    # Properties go with this call only; the library's own store is not touched.
+    props = _property_list(properties)
+    size = _lib.TirmokConvert(data, source.encode(), None, target.encode(), 0, props)
+    if size <= 0:
+        raise ValueError("input too large for the library")
+    while True:
+        buffer = ctypes.create_string_buffer(size * width)
+        n = _lib.TirmokConvert(data, source.encode(), buffer, target.encode(), size, props)
+        # A result that fills the buffer may have been cut: give it more room.
+        if n + 1 < size:
+            break
+        size *= 2
     return _decode(buffer.raw[: n * width], target)
 
 

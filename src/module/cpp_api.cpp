@@ -9,7 +9,7 @@
 #include "core/utf.h"
 #include "module/converter_module.h"
 #include "module/hub.h"
-#include "tirmok/sort_key.h"
+#include "tirmok/tirmok_ext.h"
 #include "tirmok/tirmok.hpp"
 
 namespace tirmok {
@@ -307,5 +307,23 @@ extern "C" int32_t TirmokSortKey(const void* text, const char* format, unsigned 
     return length;
   } catch (...) {
     return -1;
+  }
+}
+
+extern "C" int32_t TirmokConvert(const void* input, const char* inputFormat, void* output, const char* outputFormat,
+                                 int32_t capacity, const char* const* properties) {
+  try {
+    const auto from = tirmok::ParseFormat(inputFormat);
+    const auto to = tirmok::ParseFormat(outputFormat);
+    if (!from || !to || input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) return 0;
+    tirmok::PropertyStore store;
+    for (const char* const* p = properties; p != nullptr && p[0] != nullptr; p += 2) {
+      store.insert_or_assign(std::string(p[0]), std::string(p[1] != nullptr ? p[1] : ""));
+      if (p[1] == nullptr) break;
+    }
+    return tirmok::ConvertCall(tirmok::Converters(), tirmok::ThreadScratch(), store, nullptr, input, *from, output,
+                               *to, capacity);
+  } catch (...) {
+    return 0;
   }
 }

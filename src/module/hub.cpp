@@ -207,8 +207,9 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
   }
 }
 
-std::int32_t HubConvert(ConverterModule& module, const void* input, Format from, void* output,
-                        Format to, std::int32_t capacity) {
+std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
+                         const PropertyStore& properties, std::recursive_mutex* lock, const void* input,
+                         Format from, void* output, Format to, std::int32_t capacity) {
   const std::int64_t n = MeasureInput(input, from);
   const std::int64_t required = RequiredCapacity(n);
   if (required > std::numeric_limits<std::int32_t>::max()) return 0;
@@ -232,8 +233,9 @@ std::int32_t HubConvert(ConverterModule& module, const void* input, Format from,
 
   std::int32_t result = 0;
   {
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
-    if (!module.scratch.Reserve(required)) {
+    std::unique_lock<std::recursive_mutex> guard;
+    if (lock != nullptr) guard = std::unique_lock<std::recursive_mutex>(*lock);
+    if (!scratch.Reserve(required)) {
       auto* bytes = static_cast<Byte*>(output);
       const std::size_t room = static_cast<std::size_t>(capacity - 1);
       const std::size_t count = std::min(room, sizeof kOutOfMemory - 1);
@@ -241,13 +243,19 @@ std::int32_t HubConvert(ConverterModule& module, const void* input, Format from,
       bytes[count] = 0;
       return 0;
     }
-    result = ConvertWith(module.converters, module.scratch, module.properties, input,
-                         static_cast<std::int32_t>(n), from, target, to, capacity);
+    result = ConvertWith(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, target, to,
+                         capacity);
   }
   if (target != output) {
     std::memcpy(output, target, (static_cast<std::size_t>(result) + 1) * sizeof(char16_t));
   }
   return result;
+}
+
+std::int32_t HubConvert(ConverterModule& module, const void* input, Format from, void* output,
+                        Format to, std::int32_t capacity) {
+  return ConvertCall(module.converters, module.scratch, module.properties, &module.moduleLock, input, from,
+                     output, to, capacity);
 }
 
 std::int32_t HubCompare(ConverterModule& module, const void* string1, Format format1,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "core/properties.h"
 #include "module/converter_set.h"
@@ -37,6 +38,14 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
 // work. Returns false for a format that cannot be compared.
 bool CollationString(const ConverterSet& converters, ScratchBuffers& scratch, const void* input,
                      std::int32_t length, Format format, char16_t* target);
+
+// A whole conversion as the C functions make it: size query, empty output,
+// aligned copies of misaligned 16-bit strings, scratch growth and pipeline,
+// under `lock` when one is given. `capacity` is at least 0 and the pointers
+// are not null (the output may be null for a size query).
+std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
+                         const PropertyStore& properties, std::recursive_mutex* lock, const void* input,
+                         Format from, void* output, Format to, std::int32_t capacity);
 
 // The module's conversion: size query, lock, scratch growth, pipeline.
 std::int32_t HubConvert(ConverterModule& module, const void* input, Format from, void* output,
