@@ -20,14 +20,15 @@ Converted ConvertRaw(const void* input, const char* from, const char* to, std::i
   const bool wide = format && IsWide(*format);
   if (capacity == -1) capacity = LpxConvert(input, from, nullptr, to, 0);
   if (capacity < 0) capacity = 0;
-  // Size query: the output buffer exists but must not be touched.
-  std::vector<char16_t> buffer(static_cast<std::size_t>(capacity) + kGuardUnits, kGuard);
+  // Size query: the output buffer exists but must not be touched. Guard
+  // bytes follow the capacity; none of them may change.
+  const std::size_t unitBytes = wide ? 2 : 1;
+  const std::size_t capacityBytes = static_cast<std::size_t>(capacity) * unitBytes;
+  std::vector<char16_t> buffer((capacityBytes + 2 * kGuardUnits + 1) / 2, kGuard);
   Converted out;
   out.result = LpxConvert(input, from, buffer.data(), to, capacity);
   const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
-  const std::size_t unitBytes = wide ? 2 : 1;
-  // Nothing past the capacity may change.
-  for (std::size_t i = static_cast<std::size_t>(capacity) * unitBytes; i < buffer.size() * 2; ++i) {
+  for (std::size_t i = capacityBytes; i < buffer.size() * 2; ++i) {
     EXPECT_EQ(bytes[i], 0xA5) << "write past capacity " << capacity << " at byte " << i;
   }
   if (capacity == 0) return out;
