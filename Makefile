@@ -1,4 +1,4 @@
-# Entry points: `make test` (every test, normal and sanitized builds), `make demo`, `make bench`.
+# Entry points: `make test` (every test: normal, ASan+UBSan and TSan builds, fuzz smoke run), `make demo`, `make bench`, `make fuzz`.
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
 BUILD_TSAN ?= build-tsan
@@ -16,7 +16,7 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-normal test-sanitize test-tsan
+test: test-normal test-sanitize test-tsan fuzz-smoke
 
 test-normal: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -33,6 +33,19 @@ test-tsan: deps
 	cmake --build $(BUILD_TSAN) -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(BUILD_TSAN) --output-on-failure -j $(JOBS)
 
+# Fuzzing with libFuzzer (needs clang; skipped with a message without it): `make fuzz` runs every target
+# FUZZ_SECONDS seconds; `make fuzz-smoke` replays the seed corpora and runs each target a few seconds.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_SMOKE_SECONDS ?= 5
+.PHONY: fuzz fuzz-smoke
+
+fuzz: deps
+	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+fuzz-smoke: deps
+	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+
 # The Python package with the library next to it: python/tirmok.
 python: build
 	cp $(BUILD)/libtirmok.so python/tirmok/libtirmok.so
@@ -47,4 +60,4 @@ bench: deps
 	build-bench/bench/tirmok_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) build-bench
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench
