@@ -54,10 +54,14 @@ python: build
 demo: build
 	@scripts/demo.sh $(BUILD)/tirmok
 
+# Benchmarks on real Telugu text, ICU side by side when it is installed; a larger UTF-8 file can be given as
+# TIRMOK_BENCH_FILE=path, and Google Benchmark flags as BENCH_ARGS (e.g. BENCH_ARGS=--benchmark_filter=compare).
+# scripts/bench-cli-memory.sh measures the command-line tool's peak memory on 1 GB (not part of this target).
+BENCH_ARGS ?=
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTIRMOK_BENCH=ON -DTIRMOK_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
-	build-bench/bench/tirmok_bench
+	build-bench/bench/tirmok_bench $(BENCH_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench

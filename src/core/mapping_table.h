@@ -68,9 +68,14 @@ struct Match {
 // One keyed array of a two-way table. Entries are kept longest key first, then
 // shortest value first, then in the order of addition (entries added with the
 // append flag go to the end regardless). A lookup gives the first entry, in
-// that order, whose key starts the input. Entries are also indexed by their
-// first unit, each bucket in array order, so a lookup only looks at entries
-// that can match and its cost does not grow with the size of the table.
+// that order, whose key starts the input.
+//
+// Lookups read a compact copy of the entries: keys and values sit in two
+// pools of units, and each entry is a few bytes of offsets and lengths,
+// grouped by the key's first unit with each group in array order. A lookup
+// goes straight to the group of the input's first unit, so it only compares
+// entries that can match, its cost does not grow with the size of the table,
+// and the entries it reads share a cache line or two.
 template <class Key, class Value>
 class KeyedArray {
  public:
@@ -93,55 +98,100 @@ class KeyedArray {
 
   Match<Key, Value> Find(const Key* input) const {
     if (input == nullptr || input[0] == 0) return {};
-    const auto first = static_cast<std::uint32_t>(input[0]);
-    const std::int32_t page = (first >> 8) < pageOf_.size() ? pageOf_[first >> 8] : -1;
-    if (page < 0) return {};
-    const Range range = pages_[static_cast<std::size_t>(page)][first & 0xFF];
-    for (std::uint32_t i = range.start; i < range.start + range.count; ++i) {
-      const Entry& e = bucketed_[i];
+    const Group group = GroupOf(static_cast<std::uint32_t>(input[0]));
+    const Compact* e = compact_.data() + group.start;
+    for (const Compact* end = e + group.count; e != end; ++e) {
+      const Key* key = keys_.data() + e->key;
       std::int32_t j = 1;
       // Keys hold no zero unit, so the input's terminator ends a comparison by itself.
-      while (j < e.key.size && input[j] == e.key.data[j]) ++j;
-      if (j == e.key.size) return {e.key.size, e.value.View(), e.key.View()};
+      while (j < e->keyLength && input[j] == key[j]) ++j;
+      if (j == e->keyLength) {
+        return {e->keyLength, {values_.data() + e->value, e->valueLength}, {key, e->keyLength}};
+      }
     }
     return {};
+  }
+
+  // The entries a lookup of input beginning with `unit` compares, in the
+  // order it compares them (the first whose key starts the input wins).
+  // Converters build per-unit shortcuts from them.
+  std::vector<Match<Key, Value>> Candidates(std::uint32_t unit) const {
+    std::vector<Match<Key, Value>> candidates;
+    if (unit == 0) return candidates;
+    const Group group = GroupOf(unit);
+    for (std::uint32_t i = group.start; i < group.start + group.count; ++i) {
+      const Compact& e = compact_[i];
+      candidates.push_back({e.keyLength, {values_.data() + e.value, e.valueLength}, {keys_.data() + e.key, e.keyLength}});
+    }
+    return candidates;
   }
 
   const std::vector<Entry>& Entries() const { return entries_; }
 
  private:
-  struct Range {
+  // An entry as lookups read it: offsets into the pools and the lengths.
+  struct Compact {
+    std::uint32_t key;
+    std::uint32_t value;
+    std::uint8_t keyLength;
+    std::uint8_t valueLength;
+  };
+  // The entries whose key begins with one unit.
+  struct Group {
     std::uint32_t start = 0;
     std::uint32_t count = 0;
   };
   static constexpr std::size_t kPages = sizeof(Key) == 1 ? 1 : 256;
 
+  Group GroupOf(std::uint32_t first) const {
+    if constexpr (sizeof(Key) == 1) {
+      return groups_[first & 0xFF];
+    } else {
+      const std::int32_t page = pageOf_[(first >> 8) & 0xFF];
+      return page < 0 ? Group{} : groups_[static_cast<std::size_t>(page) * 256 + (first & 0xFF)];
+    }
+  }
+
   void Reindex() {
-    bucketed_.clear();
+    std::vector<const Entry*> keyed;
     for (const Entry& e : entries_)
-      if (e.key.size > 0) bucketed_.push_back(e);
-    std::stable_sort(bucketed_.begin(), bucketed_.end(), [](const Entry& a, const Entry& b) {
-      return static_cast<std::uint32_t>(a.key.data[0]) < static_cast<std::uint32_t>(b.key.data[0]);
+      if (e.key.size > 0) keyed.push_back(&e);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Entry* a, const Entry* b) {
+      return static_cast<std::uint32_t>(a->key.data[0]) < static_cast<std::uint32_t>(b->key.data[0]);
     });
+    compact_.clear();
+    keys_.clear();
+    values_.clear();
     pageOf_.fill(-1);
-    pages_.clear();
-    for (std::uint32_t i = 0; i < bucketed_.size(); ++i) {
-      const auto first = static_cast<std::uint32_t>(bucketed_[i].key.data[0]);
-      std::int16_t& page = pageOf_[first >> 8];
-      if (page < 0) {
-        page = static_cast<std::int16_t>(pages_.size());
-        pages_.emplace_back();
+    groups_.assign(sizeof(Key) == 1 ? 256 : 0, Group{});
+    for (std::uint32_t i = 0; i < keyed.size(); ++i) {
+      const Entry& e = *keyed[i];
+      compact_.push_back({static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(values_.size()),
+                          static_cast<std::uint8_t>(e.key.size), static_cast<std::uint8_t>(e.value.size)});
+      keys_.insert(keys_.end(), e.key.data, e.key.data + e.key.size);
+      values_.insert(values_.end(), e.value.data, e.value.data + e.value.size);
+      const auto first = static_cast<std::uint32_t>(e.key.data[0]);
+      std::size_t slot = first & 0xFF;
+      if constexpr (sizeof(Key) != 1) {
+        std::int16_t& page = pageOf_[first >> 8];
+        if (page < 0) {
+          page = static_cast<std::int16_t>(groups_.size() / 256);
+          groups_.resize(groups_.size() + 256);
+        }
+        slot += static_cast<std::size_t>(page) * 256;
       }
-      Range& range = pages_[static_cast<std::size_t>(page)][first & 0xFF];
-      if (range.count == 0) range.start = i;
-      ++range.count;
+      Group& group = groups_[slot];
+      if (group.count == 0) group.start = i;
+      ++group.count;
     }
   }
 
   std::vector<Entry> entries_;
-  std::vector<Entry> bucketed_;
+  std::vector<Compact> compact_;
+  std::vector<Key> keys_;
+  std::vector<Value> values_;
   std::array<std::int16_t, kPages> pageOf_ = MakeEmptyPages();
-  std::vector<std::array<Range, 256>> pages_;
+  std::vector<Group> groups_ = std::vector<Group>(sizeof(Key) == 1 ? 256 : 0);
 
   static constexpr std::array<std::int16_t, kPages> MakeEmptyPages() {
     std::array<std::int16_t, kPages> pages{};

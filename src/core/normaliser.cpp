@@ -1,6 +1,8 @@
 // CodeNormaliser: folds variant internal codes into the normalised set every encoder can write.
 #include "core/normaliser.h"
 
+#include <algorithm>
+
 #include "core/run_loop.h"
 
 namespace tirmok {
@@ -40,6 +42,12 @@ const Fold kFolds[] = {
 
 CodeNormaliser::CodeNormaliser() {
   for (const Fold& fold : kFolds) table_.AddEntry(fold.replaced, fold.replacement);
+  for (int b = 1; b < 256; ++b) {
+    const bool looked = b >= code::kSpace && b != code::kEscapeLead;
+    keptAsIs_[static_cast<std::size_t>(b)] =
+        b != code::kEscapeLead &&
+        (!looked || table_.LeftKeyed().Candidates(static_cast<std::uint32_t>(b)).empty());
+  }
 }
 
 std::int32_t CodeNormaliser::Normalise(const Byte* input, std::int32_t length, Byte* output,
@@ -50,6 +58,17 @@ std::int32_t CodeNormaliser::Normalise(const Byte* input, std::int32_t length, B
   std::int32_t position = 0;
   while (position < length) {
     const Byte* p = input + position;
+    if (keptAsIs_[p[0]]) {
+      // A run of bytes that are their own one-byte steps (most of any text):
+      // as many as fit are copied at once.
+      std::int32_t run = 1;
+      while (run < length - position && keptAsIs_[p[run]]) ++run;
+      const std::int32_t fits = std::min(run, sink.Room());
+      sink.Append({p, static_cast<std::size_t>(fits)});
+      position += fits;
+      if (fits < run) break;
+      continue;
+    }
     if (p[0] == code::kEscapeLead) {
       // An escape is copied as it stands and needs room for all five bytes.
       // One cut short by the end of the input is copied, and skipped, only as

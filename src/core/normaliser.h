@@ -1,6 +1,7 @@
 // CodeNormaliser: folds variant internal codes into the normalised set every encoder can write.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/mapping_table.h"
@@ -23,6 +24,8 @@ class CodeNormaliser {
 
  private:
   MappingTable table_;  // left: the bytes replaced; right: their replacement
+  // Bytes that are copied as they stand: controls, and bytes no key begins with.
+  std::array<bool, 256> keptAsIs_{};
 };
 
 }  // namespace tirmok

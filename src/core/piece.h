@@ -2,9 +2,24 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 namespace tirmok {
+
+// Copies `n` units. Steps hand over a few units at a time, for which a call
+// into the C library's memcpy costs more than the copy itself.
+template <class Unit>
+inline void CopyUnits(Unit* to, const Unit* from, std::int32_t n) {
+  switch (n) {
+    case 4: to[3] = from[3]; [[fallthrough]];
+    case 3: to[2] = from[2]; [[fallthrough]];
+    case 2: to[1] = from[1]; [[fallthrough]];
+    case 1: to[0] = from[0]; [[fallthrough]];
+    case 0: return;
+    default: std::memmove(to, from, static_cast<std::size_t>(n) * sizeof(Unit));
+  }
+}
 
 // A step never writes more than a few dozen units (control runs end at 31); the
 // buffer is larger than any step needs and ignores writes past its end rather
@@ -19,7 +34,13 @@ class Piece {
     if (size_ < kCapacity) units_[size_++] = u;
   }
   void Append(std::span<const Unit> units) {
-    for (Unit u : units) Push(u);
+    const auto n = static_cast<std::int32_t>(units.size());
+    if (n <= kCapacity - size_) {
+      CopyUnits(units_ + size_, units.data(), n);
+      size_ += n;
+    } else {
+      for (Unit u : units) Push(u);
+    }
   }
   void Append(const Piece& other) { Append(other.View()); }
   // Removes the last unit (used where a later rule replaces what was written).

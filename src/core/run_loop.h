@@ -16,6 +16,13 @@ std::int32_t UnitLength(const Unit* s) {
   return n;
 }
 
+// Where short steps may write in place (see RunLoopWithShortSteps).
+template <class Unit>
+struct ShortStretch {
+  Unit* begin = nullptr;
+  Unit* last = nullptr;
+};
+
 // Writes into a caller's buffer of `capacity` units, terminator included. A
 // piece is taken only whole and only if it leaves room for the terminator.
 template <class Unit>
@@ -31,11 +38,26 @@ class BufferSink {
   bool Append(std::span<const Unit> piece) {
     const auto n = static_cast<std::int64_t>(piece.size());
     if (!output_ || length_ + n + 1 > capacity_) return false;
-    for (Unit u : piece) output_[length_++] = u;
+    CopyUnits(output_ + length_, piece.data(), static_cast<std::int32_t>(n));
+    length_ += static_cast<std::int32_t>(n);
     output_[length_] = 0;
     return true;
   }
   std::int32_t Length() const { return length_; }
+
+  // Units that still fit before the terminator.
+  std::int32_t Room() const { return capacity_ - 1 - length_; }
+  // Writing in place: from where units go, and the last place from which
+  // `n` units still fit with the terminator (none when they do not fit now);
+  // then taking the `n` units written there.
+  ShortStretch<Unit> Stretch(std::int32_t n) const {
+    if (Room() < n) return {};
+    return {output_ + length_, output_ + capacity_ - 1 - n};
+  }
+  void Commit(std::int32_t n) {
+    length_ += n;
+    output_[length_] = 0;
+  }
 
  private:
   Unit* output_;
@@ -77,6 +99,70 @@ std::int32_t RunLoop(const In* input, std::int32_t length, Out* output, std::int
   BufferSink<Out> sink(output, capacity);
   if (!sink.Usable()) return 0;
   return RunLoop(input, length, sink, step);
+}
+
+// What a short step did: the units it consumed (0: it left the step to the
+// full rules and wrote nothing) and the units it wrote.
+struct ShortStepResult {
+  std::int32_t consumed;
+  std::int32_t written;
+};
+
+// The most a short step may write into a caller's buffer of its output units,
+// and into a UTF-8 sink.
+inline constexpr std::int32_t kShortStepMax = 8;
+inline constexpr std::int32_t kShortUtf8Max = 3 * kShortStepMax;
+
+// RunLoop for converters whose common steps have a short form. A sink that
+// can take units written in place offers `Stretch(n)` (where to write, and
+// the last place from which n units and the terminator fit) and `Commit(n)`.
+// There `shortStep(p, out)` either writes at `out` exactly what the sink
+// would have made of the piece of `step` (at most `shortMax` units) and
+// returns what it consumed, or declines before writing anything. The output
+// is the same as RunLoop's with `step` alone: every short step fits whole, as
+// its piece would have, and near the end of the buffer every step goes
+// through the piece and the sink's own check.
+template <class In, class Sink, class ShortStep, class Step>
+std::int32_t RunLoopWithShortSteps(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
+                                   ShortStep&& shortStep, Step&& step) {
+  if (input == nullptr) return 0;
+  length = ResolveLength(input, length);
+  Piece<typename Sink::UnitType> piece;
+  std::int32_t position = 0;
+  while (position < length) {
+    // A stretch of short steps written in place, each while the longest of
+    // them still fits; the sink is told once at the end of the stretch.
+    if (const auto stretch = sink.Stretch(shortMax); stretch.begin != nullptr) {
+      auto* out = stretch.begin;
+      bool declined = false;
+      while (position < length && out <= stretch.last) {
+        const ShortStepResult done = shortStep(input + position, out);
+        if (done.consumed <= 0) {
+          declined = true;
+          break;
+        }
+        out += done.written;
+        position += done.consumed;
+      }
+      sink.Commit(static_cast<std::int32_t>(out - stretch.begin));
+      if (!declined) continue;
+    }
+    if (position >= length) break;
+    piece.Clear();
+    const std::int32_t used = step(input + position, piece);
+    if (used <= 0) break;
+    if (!sink.Append(piece.View())) break;
+    position += used;
+  }
+  return position;
+}
+
+template <class In, class Out, class ShortStep, class Step>
+std::int32_t RunLoopWithShortSteps(const In* input, std::int32_t length, Out* output, std::int32_t capacity,
+                                   ShortStep&& shortStep, Step&& step) {
+  BufferSink<Out> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return RunLoopWithShortSteps(input, length, sink, kShortStepMax, shortStep, step);
 }
 
 }  // namespace tirmok

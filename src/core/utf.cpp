@@ -1,6 +1,9 @@
 // UTF-8 <-> UTF-16 conversion for the UTF-8 formats and the tools.
 #include "core/utf.h"
 
+#include <bit>
+#include <cstring>
+
 namespace tirmok {
 namespace {
 
@@ -79,6 +82,62 @@ std::int32_t Utf8ToUtf16(const Byte* input, std::int32_t length, char16_t* outpu
   if (output == nullptr || capacity < 1) return 0;
   std::int32_t written = 0;
   std::int32_t position = 0;
+  if (input != nullptr && capacity > length && length > 2) {
+    // No byte gives more than one unit, so here the output cannot fill up.
+    // The common characters take the short way; the last two bytes are left
+    // to the careful loop below.
+    const Byte* in = input;
+    const Byte* const end = input + length - 2;
+    char16_t* out = output;
+    while (in < end) {
+      // Two letters of the Telugu block in a row (E0 B0-B1 80-BF twice), read
+      // with one eight-byte load where that is the machine's byte order.
+      if constexpr (std::endian::native == std::endian::little) {
+        if (input + length - in >= 8) {
+          std::uint64_t word;
+          std::memcpy(&word, in, sizeof word);
+          if ((word & 0x0000C0FEFFC0FEFFull) == 0x000080B0E080B0E0ull) {
+            out[0] = static_cast<char16_t>(0x0C00 | ((word >> 2) & 0x40) | ((word >> 16) & 0x3F));
+            out[1] = static_cast<char16_t>(0x0C00 | ((word >> 26) & 0x40) | ((word >> 40) & 0x3F));
+            out += 2;
+            in += 6;
+            continue;
+          }
+        }
+      }
+      // ReadCommonUtf8's cases, with three bytes known to be there.
+      const Byte lead = in[0];
+      const Byte b1 = in[1];
+      const Byte b2 = in[2];
+      if (lead == 0xE0 && (b1 & 0xFE) == 0xB0 && (b2 & 0xC0) == 0x80) {  // U+0C00 to U+0C7F
+        *out++ = static_cast<char16_t>(0x0C00 | ((b1 & 1) << 6) | (b2 & 0x3F));
+        in += 3;
+        continue;
+      }
+      if (lead < 0x80) {
+        *out++ = lead;
+        ++in;
+        continue;
+      }
+      if ((lead & 0xF0) == 0xE0 && (b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80 && (lead != 0xE0 || b1 >= 0xA0) &&
+          (lead != 0xED || b1 < 0xA0)) {
+        *out++ = static_cast<char16_t>(((lead & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
+        in += 3;
+        continue;
+      }
+      const Decoded d = DecodeUtf8(in, static_cast<std::int32_t>(input + length - in));
+      if (d.codePoint >= 0x10000) {
+        const char32_t v = d.codePoint - 0x10000;
+        *out++ = static_cast<char16_t>(0xD800 + (v >> 10));
+        *out++ = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+      } else {
+        *out++ = static_cast<char16_t>(d.codePoint);
+      }
+      in += d.length;
+    }
+    position = static_cast<std::int32_t>(in - input);
+    written = static_cast<std::int32_t>(out - output);
+  }
   while (input != nullptr && position < length) {
     const Decoded d = DecodeUtf8(input + position, length - position);
     const std::int32_t units = d.codePoint >= 0x10000 ? 2 : 1;
@@ -123,12 +182,23 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return result;
 }
 
+Utf8Form Utf8Form::Of(std::span<const char16_t> units) {
+  Utf8Form form;
+  if (units.size() > static_cast<std::size_t>(kMaxUnits)) return form;
+  for (char16_t u : units) {
+    if (IsHighSurrogate(u) || IsLowSurrogate(u)) return Utf8Form{};
+    form.size = static_cast<std::uint8_t>(form.size + EncodeUtf8(u, form.bytes + form.size));
+  }
+  form.usable = true;
+  return form;
+}
+
 Utf8Sink::Utf8Sink(Byte* output, std::int32_t capacity)
     : output_(capacity > 0 ? output : nullptr), capacity_(output_ ? capacity : 0) {
   if (output_) output_[0] = 0;
 }
 
-bool Utf8Sink::Append(std::span<const char16_t> piece) {
+bool Utf8Sink::AppendAnyUnits(std::span<const char16_t> piece) {
   if (!output_) return false;
   // A piece is at most a few dozen units; its UTF-8 form fits here.
   Byte bytes[4 * 70];

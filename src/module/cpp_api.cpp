@@ -36,12 +36,62 @@ std::int32_t CheckedLength(std::size_t units) {
 // The caller's text as a terminated string of the format's units. Zero units
 // end a string in this library, so the text is cut at the first one, as the C
 // functions would read it.
-std::u16string WideInput(std::string_view utf8) { return Utf8ToUtf16(utf8); }
-
 template <class Unit>
 std::basic_string<Unit> UpToZero(std::basic_string_view<Unit> text) {
   const auto zero = text.find(Unit{0});
   return std::basic_string<Unit>(text.substr(0, zero));
+}
+
+// Room of the calling thread for the copies and results a call needs on its
+// way; like the scratch buffers it only grows, so once warm a call allocates
+// nothing but the string it returns, and threads never share it.
+struct CallBuffers {
+  std::string bytes[2];
+  std::u16string wide[2];
+  std::string output;
+  std::u16string wideOutput;
+};
+
+CallBuffers& ThreadBuffers() {
+  thread_local CallBuffers buffers;
+  return buffers;
+}
+
+// Gives back what a call for a long text made the thread's buffers take, so
+// that a thread keeps little memory between calls beyond its scratch buffers.
+class KeepBuffersSmall {
+ public:
+  ~KeepBuffersSmall() {
+    CallBuffers& buffers = ThreadBuffers();
+    for (std::string& bytes : buffers.bytes) Trim(bytes);
+    for (std::u16string& wide : buffers.wide) Trim(wide);
+    Trim(buffers.output);
+    Trim(buffers.wideOutput);
+  }
+
+ private:
+  static constexpr std::size_t kKeptUnits = std::size_t{1} << 20;
+  template <class Unit>
+  static void Trim(std::basic_string<Unit>& buffer) {
+    if (buffer.capacity() > kKeptUnits) std::basic_string<Unit>().swap(buffer);
+  }
+};
+
+// UpToZero into a buffer of the thread.
+template <class Unit>
+std::basic_string_view<Unit> Terminated(std::basic_string_view<Unit> text, std::basic_string<Unit>& buffer) {
+  buffer.assign(text.substr(0, text.find(Unit{0})));
+  return buffer;
+}
+
+// The UTF-16 form of UTF-8 text, cut at its first zero unit, in a buffer of the thread.
+std::u16string_view TerminatedWide(std::string_view utf8, std::u16string& buffer) {
+  buffer.resize(utf8.size() + 1);
+  const std::int32_t units = Utf8ToUtf16(reinterpret_cast<const Byte*>(utf8.data()), static_cast<std::int32_t>(utf8.size()),
+                                         buffer.data(), static_cast<std::int32_t>(buffer.size()));
+  buffer.resize(static_cast<std::size_t>(units));
+  buffer.resize(std::min(buffer.size(), buffer.find(u'\0')));
+  return buffer;
 }
 
 void RequireDirections(Format from, Format to) {
@@ -59,15 +109,19 @@ std::basic_string<OutUnit> Run(const void* input, std::int32_t length, Format fr
   const std::int64_t required = RequiredCapacity(length);
   if (!scratch.Reserve(required)) throw std::bad_alloc();
   std::int64_t capacity = std::max<std::int64_t>(required / static_cast<std::int64_t>(sizeof(OutUnit)), 64);
+  std::basic_string<OutUnit>& out = [] () -> std::basic_string<OutUnit>& {
+    if constexpr (sizeof(OutUnit) == 1) {
+      return ThreadBuffers().output;
+    } else {
+      return ThreadBuffers().wideOutput;
+    }
+  }();
   for (;;) {
     const auto cap = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, INT32_MAX));
-    std::basic_string<OutUnit> out(static_cast<std::size_t>(cap), OutUnit{0});
+    if (out.size() < static_cast<std::size_t>(cap)) out.resize(static_cast<std::size_t>(cap));
     const std::int32_t n =
         ConvertWith(Converters(), scratch, properties, input, length, from, out.data(), to, cap);
-    if (n + 1 < cap || cap == INT32_MAX) {
-      out.resize(static_cast<std::size_t>(n));
-      return out;
-    }
+    if (n + 1 < cap || cap == INT32_MAX) return std::basic_string<OutUnit>(out.data(), static_cast<std::size_t>(n));
     capacity *= 2;
   }
 }
@@ -129,6 +183,7 @@ const KeyAlphabet& Alphabet() {
 
 void AppendKey(const char16_t* units, std::string& key) {
   const KeyAlphabet& alphabet = Alphabet();
+  key.reserve(key.size() + UnitLength(units));  // one byte for most units
   for (; *units != 0; ++units) {
     const unsigned low = *units & 0xFF;
     const unsigned high = *units >> 8;
@@ -148,11 +203,17 @@ void AppendKey(const char16_t* units, std::string& key) {
 template <class Unit>
 std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   RequireComparable(format);
-  const std::basic_string<Unit> terminated = UpToZero(text);
+  std::basic_string<Unit>* buffer = nullptr;
+  if constexpr (sizeof(Unit) == 1) {
+    buffer = &ThreadBuffers().bytes[0];
+  } else {
+    buffer = &ThreadBuffers().wide[0];
+  }
+  const std::basic_string_view<Unit> terminated = Terminated(text, *buffer);
   const std::int32_t length = CheckedLength(terminated.size());
   ScratchBuffers& scratch = ThreadScratch();
   if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
-  CollationString(Converters(), scratch, terminated.c_str(), length, format, scratch.WideA());
+  CollationString(Converters(), scratch, terminated.data(), length, format, scratch.WideA());
   std::string key;
   AppendKey(scratch.WideA(), key);
   return key;
@@ -162,17 +223,16 @@ template <class Unit>
 int CompareOf(std::basic_string_view<Unit> a, Format formatA, std::basic_string_view<Unit> b, Format formatB) {
   RequireComparable(formatA);
   RequireComparable(formatB);
-  const std::basic_string<Unit> x = UpToZero(a);
-  const std::basic_string<Unit> y = UpToZero(b);
+  CallBuffers& buffers = ThreadBuffers();
+  const std::basic_string_view<Unit> x = Terminated(a, buffers.wide[0]);
+  const std::basic_string_view<Unit> y = Terminated(b, buffers.wide[1]);
   const std::int32_t n1 = CheckedLength(x.size());
   const std::int32_t n2 = CheckedLength(y.size());
   ScratchBuffers& scratch = ThreadScratch();
   if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
-  return CompareWith(Converters(), scratch, x.c_str(), n1, formatA, y.c_str(), n2, formatB);
+  return CompareWith(Converters(), scratch, x.data(), n1, formatA, y.data(), n2, formatB);
 }
 
-// The operand's bytes when its format is an 8-bit one (16-bit operands are converted from UTF-8 separately).
-std::string LibraryBytes(const std::string& text, Format format) { return IsWide(format) ? std::string() : text; }
 
 std::string DateConvert(std::string_view phrase, bool fromEnglish) {
   const std::string terminated = UpToZero(phrase);
@@ -208,40 +268,46 @@ bool can_compare(Format format) { return Info(format).comparable; }
 
 std::string convert(std::string_view input, Format from, Format to, const Properties& properties) {
   RequireDirections(from, to);
+  const KeepBuffersSmall keep;
+  CallBuffers& buffers = ThreadBuffers();
   if (IsWide(from)) {
-    const std::u16string wide = UpToZero(std::u16string_view(WideInput(input)));
-    return ByteResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+    const std::u16string_view wide = TerminatedWide(input, buffers.wide[0]);
+    return ByteResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
   }
-  const std::string bytes = UpToZero(input);
-  return ByteResult(bytes.c_str(), CheckedLength(bytes.size()), from, to, properties);
+  const std::string_view bytes = Terminated(input, buffers.bytes[0]);
+  return ByteResult(bytes.data(), CheckedLength(bytes.size()), from, to, properties);
 }
 
 std::string convert(std::u16string_view input, Format from, Format to, const Properties& properties) {
   RequireDirections(from, to);
+  const KeepBuffersSmall keep;
   if (!IsWide(from)) {
     throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " is a byte format");
   }
-  const std::u16string wide = UpToZero(input);
-  return ByteResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+  const std::u16string_view wide = Terminated(input, ThreadBuffers().wide[0]);
+  return ByteResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
 }
 
 std::u16string convert_u16(std::string_view input, Format from, Format to, const Properties& properties) {
   RequireDirections(from, to);
+  const KeepBuffersSmall keep;
+  CallBuffers& buffers = ThreadBuffers();
   if (IsWide(from)) {
-    const std::u16string wide = UpToZero(std::u16string_view(WideInput(input)));
-    return WideResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+    const std::u16string_view wide = TerminatedWide(input, buffers.wide[0]);
+    return WideResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
   }
-  const std::string bytes = UpToZero(input);
-  return WideResult(bytes.c_str(), CheckedLength(bytes.size()), from, to, properties);
+  const std::string_view bytes = Terminated(input, buffers.bytes[0]);
+  return WideResult(bytes.data(), CheckedLength(bytes.size()), from, to, properties);
 }
 
 std::u16string convert_u16(std::u16string_view input, Format from, Format to, const Properties& properties) {
   RequireDirections(from, to);
+  const KeepBuffersSmall keep;
   if (!IsWide(from)) {
     throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " is a byte format");
   }
-  const std::u16string wide = UpToZero(input);
-  return WideResult(wide.c_str(), CheckedLength(wide.size()), from, to, properties);
+  const std::u16string_view wide = Terminated(input, ThreadBuffers().wide[0]);
+  return WideResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
 }
 
 }  // namespace tirmok
@@ -249,24 +315,41 @@ std::u16string convert_u16(std::u16string_view input, Format from, Format to, co
 namespace tirmok {
 
 int compare(std::string_view a, Format format_a, std::string_view b, Format format_b) {
+  const KeepBuffersSmall keep;
   RequireComparable(format_a);
   RequireComparable(format_b);
   // Each operand as a terminated string of its own format's units.
-  const std::string x = LibraryBytes(UpToZero(a), format_a);
-  const std::string y = LibraryBytes(UpToZero(b), format_b);
-  std::u16string wx, wy;
-  const void* px = x.c_str();
-  const void* py = y.c_str();
-  if (IsWide(format_a)) px = (wx = UpToZero(std::u16string_view(WideInput(a)))).c_str();
-  if (IsWide(format_b)) py = (wy = UpToZero(std::u16string_view(WideInput(b)))).c_str();
-  const std::int32_t n1 = CheckedLength(IsWide(format_a) ? wx.size() : x.size());
-  const std::int32_t n2 = CheckedLength(IsWide(format_b) ? wy.size() : y.size());
+  CallBuffers& buffers = ThreadBuffers();
+  const void* px = nullptr;
+  const void* py = nullptr;
+  std::size_t sizeA = 0, sizeB = 0;
+  if (IsWide(format_a)) {
+    const std::u16string_view wide = TerminatedWide(a, buffers.wide[0]);
+    px = wide.data();
+    sizeA = wide.size();
+  } else {
+    const std::string_view bytes = Terminated(a, buffers.bytes[0]);
+    px = bytes.data();
+    sizeA = bytes.size();
+  }
+  if (IsWide(format_b)) {
+    const std::u16string_view wide = TerminatedWide(b, buffers.wide[1]);
+    py = wide.data();
+    sizeB = wide.size();
+  } else {
+    const std::string_view bytes = Terminated(b, buffers.bytes[1]);
+    py = bytes.data();
+    sizeB = bytes.size();
+  }
+  const std::int32_t n1 = CheckedLength(sizeA);
+  const std::int32_t n2 = CheckedLength(sizeB);
   ScratchBuffers& scratch = ThreadScratch();
   if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
   return CompareWith(Converters(), scratch, px, n1, format_a, py, n2, format_b);
 }
 
 int compare(std::u16string_view a, Format format_a, std::u16string_view b, Format format_b) {
+  const KeepBuffersSmall keep;
   if (!IsWide(format_a) || !IsWide(format_b)) {
     throw std::invalid_argument("tirmok: UTF-16 strings need 16-bit formats");
   }
@@ -274,11 +357,13 @@ int compare(std::u16string_view a, Format format_a, std::u16string_view b, Forma
 }
 
 std::string sort_key(std::string_view text, Format format) {
-  if (IsWide(format)) return SortKeyOf(std::u16string_view(WideInput(text)), format);
+  const KeepBuffersSmall keep;
+  if (IsWide(format)) return SortKeyOf(TerminatedWide(text, ThreadBuffers().wide[1]), format);
   return SortKeyOf(text, format);
 }
 
 std::string sort_key(std::u16string_view text, Format format) {
+  const KeepBuffersSmall keep;
   if (!IsWide(format)) throw std::invalid_argument("tirmok: UTF-16 strings need 16-bit formats");
   return SortKeyOf(text, format);
 }

@@ -1,6 +1,7 @@
 // The twelve format names the library accepts, their unit widths and directions.
 #include "module/formats.h"
 
+#include <array>
 #include <cstring>
 
 namespace tirmok {
@@ -24,6 +25,14 @@ constexpr FormatInfo kFormats[] = {
 
 constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+// AsciiUpper as a table, for the names the exports parse on every call.
+constexpr std::array<char, 256> kUpper = [] {
+  std::array<char, 256> upper{};
+  for (int c = 0; c < 256; ++c) upper[static_cast<std::size_t>(c)] = AsciiUpper(static_cast<char>(c));
+  return upper;
+}();
+constexpr char Upper(char c) { return kUpper[static_cast<unsigned char>(c)]; }
+
 }  // namespace
 
 std::span<const FormatInfo> AllFormats() { return kFormats; }
@@ -42,11 +51,36 @@ std::optional<Format> ParseFormat(std::string_view name) {
 
 std::optional<Format> ParseFormat(const char* name) {
   if (name == nullptr) return std::nullopt;
-  // No valid name is longer than this; stop reading a longer one there.
-  constexpr std::size_t kLongest = 16;
-  const std::size_t length = strnlen(name, kLongest + 1);
-  if (length > kLongest) return std::nullopt;
-  return ParseFormat(std::string_view(name, length));
+  // Every call of the exports parses its names, so the first letter picks
+  // the names to compare. Each is compared only as far as it agrees, so the
+  // reading never passes the first character that matches no name.
+  const auto named = [name](Format format) {
+    const char* expected = Info(format).name.data();  // a terminated literal
+    std::size_t i = 1;
+    for (; expected[i] != '\0'; ++i)
+      if (Upper(name[i]) != expected[i]) return false;
+    return name[i] == '\0';
+  };
+  switch (Upper(name[0])) {
+    case 'A': if (named(Format::kAnsi)) return Format::kAnsi; break;
+    case 'B': if (named(Format::kBraille)) return Format::kBraille; break;
+    case 'C': if (named(Format::kCollcode)) return Format::kCollcode; break;
+    case 'I':
+      for (Format format : {Format::kInscript, Format::kIso15919Ansi, Format::kIso15919, Format::kIso15919Utf8})
+        if (named(format)) return format;
+      break;
+    case 'L':
+      if (named(Format::kLpxcode)) return Format::kLpxcode;
+      if (named(Format::kLpxkbd)) return Format::kLpxkbd;
+      break;
+    case 'T': if (named(Format::kTeltrans)) return Format::kTeltrans; break;
+    case 'U':
+      if (named(Format::kUnicode)) return Format::kUnicode;
+      if (named(Format::kUtf8)) return Format::kUtf8;
+      break;
+    default: break;
+  }
+  return std::nullopt;
 }
 
 bool IsValidFormat(const char* name) { return ParseFormat(name).has_value(); }

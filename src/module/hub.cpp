@@ -8,6 +8,7 @@
 
 #include "core/run_loop.h"
 #include "core/utf.h"
+#include "module/collation_stream.h"
 #include "module/converter_module.h"
 
 namespace tirmok {
@@ -123,7 +124,7 @@ void EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, 
       break;
     }
     case Format::kUtf8:
-      EncodeUtf8(c.unicode, internal, bytes, capacity);
+      c.unicode.EncodeUtf8(internal, bytes, capacity);
       break;
     case Format::kIso15919Utf8:
       EncodeUtf8(c.iso15919, internal, bytes, capacity);
@@ -170,6 +171,12 @@ bool CollationString(const ConverterSet& c, ScratchBuffers& s, const void* input
 
 std::int64_t MeasureInput(const void* input, Format format) {
   if (!IsWide(format)) return static_cast<std::int64_t>(std::strlen(static_cast<const char*>(input)));
+  if (IsAligned(input)) {
+    const auto* units = static_cast<const char16_t*>(input);
+    std::int64_t n = 0;
+    while (units[n] != 0) ++n;
+    return n;
+  }
   const auto* bytes = static_cast<const unsigned char*>(input);
   std::int64_t n = 0;
   while (bytes[2 * n] != 0 || bytes[2 * n + 1] != 0) ++n;
@@ -191,6 +198,11 @@ std::int32_t ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch
 std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
                          std::int32_t length1, Format format1, const void* string2,
                          std::int32_t length2, Format format2) {
+  // Most comparisons of Telugu words are decided within their first
+  // syllables; the streams reach the answer without the full strings.
+  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
+    return *streamed;
+  }
   if (!CollationString(converters, scratch, string1, length1, format1, scratch.WideA())) return -1;
   if (!CollationString(converters, scratch, string2, length2, format2, scratch.WideB())) return -1;
   const char16_t* a = scratch.WideA();
@@ -264,21 +276,27 @@ std::int32_t HubCompare(ConverterModule& module, const void* string1, Format for
   const std::int64_t n2 = MeasureInput(string2, format2);
   const std::int64_t required = RequiredCapacity(std::max(n1, n2));
   if (required > std::numeric_limits<std::int32_t>::max()) return 0;
+  const auto compare = [&](const void* first, const void* second) -> std::int32_t {
+    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    if (!module.scratch.Reserve(required)) return 0;
+    return CompareWith(module.converters, module.scratch, first, static_cast<std::int32_t>(n1), format1, second,
+                       static_cast<std::int32_t>(n2), format2);
+  };
+  // Aligned copies where a 16-bit operand is not aligned; the common call
+  // builds no strings at all.
+  const bool copy1 = IsWide(format1) && !IsAligned(string1);
+  const bool copy2 = IsWide(format2) && !IsAligned(string2);
+  if (!copy1 && !copy2) return compare(string1, string2);
   std::u16string aligned1, aligned2;
-  if (IsWide(format1) && !IsAligned(string1)) {
+  if (copy1) {
     aligned1.resize(static_cast<std::size_t>(n1));
     std::memcpy(aligned1.data(), string1, static_cast<std::size_t>(n1) * sizeof(char16_t));
-    string1 = aligned1.c_str();
   }
-  if (IsWide(format2) && !IsAligned(string2)) {
+  if (copy2) {
     aligned2.resize(static_cast<std::size_t>(n2));
     std::memcpy(aligned2.data(), string2, static_cast<std::size_t>(n2) * sizeof(char16_t));
-    string2 = aligned2.c_str();
   }
-  std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
-  if (!module.scratch.Reserve(required)) return 0;
-  return CompareWith(module.converters, module.scratch, string1, static_cast<std::int32_t>(n1), format1,
-                     string2, static_cast<std::int32_t>(n2), format2);
+  return compare(copy1 ? aligned1.c_str() : string1, copy2 ? aligned2.c_str() : string2);
 }
 
 }  // namespace tirmok

@@ -60,6 +60,29 @@ void AppendHashEscape(Piece<Byte>& piece, std::uint16_t value) {
   piece.Push(kLatinSemicolon);
 }
 
+// The separators EncodeStep writes after an entry, by the first byte of the
+// step: which one a step of the given table may need.
+constexpr std::uint8_t kNoSeparator = 0;
+constexpr std::uint8_t kVowelBreakAfter = 1;
+constexpr std::uint8_t kTildeBeforeHa = 2;
+constexpr std::uint8_t kTildeAfterTilde = 3;
+
+std::uint8_t SeparatorAfter(TransliterationConverter::TableKind kind, Byte lead) {
+  using TableKind = TransliterationConverter::TableKind;
+  switch (kind) {
+    case TableKind::kVowels:
+      return kVowelBreakAfter;
+    case TableKind::kConsonants:
+      return MergesWithH(lead) ? kTildeBeforeHa : kNoSeparator;
+    case TableKind::kSigns:
+      return lead == code::kTilde ? kTildeAfterTilde : kNoSeparator;
+    case TableKind::kWords:
+    case TableKind::kNone:
+      break;
+  }
+  return kNoSeparator;
+}
+
 }  // namespace
 
 TransliterationConverter::TransliterationConverter() {
@@ -67,7 +90,51 @@ TransliterationConverter::TransliterationConverter() {
   Fill(vowels_, LatinVowelRows());
   Fill(consonants_, LatinConsonantRows());
   Fill(signs_, LatinSignRows());
+  MakeShortcuts();
 }
+
+// For each byte, the first table in the steps' order that has a key
+// beginning with it. A decoding step at "#" reads the "#hex;" escape before
+// the signs, so the signs are no shortcut there.
+void TransliterationConverter::MakeShortcuts() {
+  const struct {
+    TableKind kind;
+    const MappingTable* table;
+  } order[] = {{TableKind::kWords, &words_},
+               {TableKind::kVowels, &vowels_},
+               {TableKind::kConsonants, &consonants_},
+               {TableKind::kSigns, &signs_}};
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    bool decodingFound = false;
+    bool encodingFound = false;
+    for (const auto& t : order) {
+      const auto decoding = ShortGroup<Byte, Byte>::Of(t.table->LeftKeyed(), b);
+      if (!decodingFound && !decoding.NoMatch()) {
+        decodingFound = true;
+        if (!(t.kind == TableKind::kSigns && b == kLatinHash)) decodeShortcuts_[b] = {t.kind, kNoSeparator, decoding};
+      }
+      const auto encoding = ShortGroup<Byte, Byte>::Of(t.table->RightKeyed(), b);
+      if (!encodingFound && !encoding.NoMatch()) {
+        encodingFound = true;
+        encodeShortcuts_[b] = {t.kind, SeparatorAfter(t.kind, static_cast<Byte>(b)), encoding};
+      }
+    }
+  }
+  for (int next = 0; next < 256; ++next) {
+    const auto n = static_cast<Byte>(next);
+    separators_[kVowelBreakAfter].before[n] = IsVowel(n);
+    separators_[kTildeBeforeHa].before[n] = n == code::kHa;
+    separators_[kTildeAfterTilde].before[n] = MergesAfterTilde(n);
+  }
+  separators_[kVowelBreakAfter].size = 2;
+  separators_[kVowelBreakAfter].text[0] = kVowelBreak[0];
+  separators_[kVowelBreakAfter].text[1] = kVowelBreak[1];
+  separators_[kTildeBeforeHa].size = 1;
+  separators_[kTildeBeforeHa].text[0] = kLatinTilde;
+  separators_[kTildeAfterTilde].size = 1;
+  separators_[kTildeAfterTilde].text[0] = kLatinTilde;
+}
+
 
 std::int32_t TransliterationConverter::DecodeStep(const Byte* p, Piece<Byte>& piece) const {
   if (p[0] == code::kEnd) return 0;
@@ -126,14 +193,43 @@ std::int32_t TransliterationConverter::EncodeStep(const Byte* p, Piece<Byte>& pi
 
 std::int32_t TransliterationConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
                                               std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  // Where the first table with a key for the byte finds its entry: what
+  // DecodeStep gives, since it would find the same entry first.
+  const auto shortStep = [this](const Byte* p, Byte* out) -> ShortStepResult {
+    const Shortcut& shortcut = decodeShortcuts_[p[0]];
+    if (!shortcut.group.complete) return {0, 0};
+    const ShortGroup<Byte, Byte>::Entry* entry = shortcut.group.Find(p);
+    if (entry == nullptr) return {0, 0};
+    return {entry->keyLength, entry->Write(out)};
+  };
+  return RunLoopWithShortSteps(input, length, output, capacity, shortStep,
+                               [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 std::int32_t TransliterationConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
                                               std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
+  // The same for encoding, with the separator EncodeStep writes after the entry.
+  const auto shortStep = [this](const Byte* p, Byte* out) -> ShortStepResult {
+    const Shortcut& shortcut = encodeShortcuts_[p[0]];
+    const ShortGroup<Byte, Byte>::Entry* entry = nullptr;
+    if (shortcut.group.state == ShortGroup<Byte, Byte>::State::kDecided) {  // most bytes
+      entry = &shortcut.group.entries[0];
+    } else {
+      if (!shortcut.group.complete) return {0, 0};
+      entry = shortcut.group.Find(p);
+      if (entry == nullptr) return {0, 0};
+    }
+    std::int32_t n = entry->Write(out);
+    const Separator& separator = separators_[shortcut.separator];
+    if (separator.before[p[entry->keyLength]]) {
+      out[n] = separator.text[0];
+      if (separator.size == 2) out[n + 1] = separator.text[1];
+      n += separator.size;
+    }
+    return {entry->keyLength, n};
+  };
+  return RunLoopWithShortSteps(input, length, output, capacity, shortStep,
+                               [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
 }
 
 }  // namespace tirmok

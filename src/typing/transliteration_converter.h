@@ -1,11 +1,14 @@
 // TransliterationConverter: internal code <-> the Latin transliteration ("TELTRANS").
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/run_loop.h"
+#include "core/short_match.h"
 
 namespace tirmok {
 
@@ -32,11 +35,35 @@ class TransliterationConverter {
   std::int32_t DecodeStep(const Byte* p, Piece<Byte>& piece) const;
   std::int32_t EncodeStep(const Byte* p, Piece<Byte>& piece) const;
 
+  // The four tables, in the order the steps consult them.
+  enum class TableKind : std::uint8_t { kNone, kWords, kVowels, kConsonants, kSigns };
+
  private:
+  // Which table a step consults first for a byte, and what it gives there
+  // when the byte alone decides; the runs of Decode and Encode answer most
+  // steps from these (see RunLoopWithShortSteps).
+  struct Shortcut {
+    TableKind kind = TableKind::kNone;
+    std::uint8_t separator = 0;  // index into separators_
+    ShortGroup<Byte, Byte> group;
+  };
+  // What an encoding step writes after its entry, by the byte that follows:
+  // none, the vowel break before a vowel, "~" before ha, "~" after the tilde.
+  struct Separator {
+    std::array<bool, 256> before{};
+    std::uint8_t size = 0;
+    Byte text[2] = {};
+  };
+
+  void MakeShortcuts();
+
   MappingTable words_;
   MappingTable vowels_;
   MappingTable consonants_;
   MappingTable signs_;
+  std::array<Shortcut, 256> decodeShortcuts_{};
+  std::array<Shortcut, 256> encodeShortcuts_{};
+  std::array<Separator, 4> separators_{};
 };
 
 }  // namespace tirmok

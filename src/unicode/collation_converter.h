@@ -1,6 +1,7 @@
 // CollationConverter: internal code <-> the collation code ("COLLCODE") that comparison rests on.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/internal_code.h"
@@ -27,8 +28,14 @@ class CollationConverter {
   std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
   std::int32_t DecodeStep(const char16_t* p, Piece<Byte>& piece) const;
 
+  // The unit a byte's encoding step writes when the byte has one of its own
+  // (the step then consumes just that byte); 0 for any other byte (controls,
+  // escapes, bytes without a unit), whose step only EncodeStep knows.
+  char16_t UnitOf(Byte b) const { return units_[b]; }
+
  private:
   WideMappingTable table_;  // one internal byte <-> one collation unit
+  std::array<char16_t, 256> units_{};
 };
 
 }  // namespace tirmok

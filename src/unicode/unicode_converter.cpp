@@ -1,6 +1,8 @@
 // UnicodeConverter: internal code <-> Telugu in UTF-16.
 #include "unicode/unicode_converter.h"
 
+#include <type_traits>
+
 #include "core/escape.h"
 #include "core/run_loop.h"
 #include "core/table_steps.h"
@@ -13,6 +15,7 @@ UnicodeConverter::UnicodeConverter() {
     AddToTable(row.table, Units<Byte>(reinterpret_cast<const char*>(row.code)), Units<char16_t>(row.text),
                WideMappingTable::kBoth);
   }
+  MakeShortcuts();
 }
 
 void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code,
@@ -33,6 +36,56 @@ void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code,
     case UnicodeTable::kPriority:
       break;
   }
+}
+
+// The groups of the full steps' lookups for one first unit, in their order:
+// the consonant table first; then, only when no consonant key begins with
+// the unit, the independent vowels (encoding: for letters only), and when no
+// vowel key begins with it either, the other signs.
+void UnicodeConverter::MakeShortcuts() {
+  const auto decoding = [&](std::uint32_t unit) {
+    Shortcut<DecodeGroup> shortcut{DecodeGroup::Of(consonants_.RightKeyed(), unit),
+                                   DecodeGroup::Of(vowelSigns_.RightKeyed(), unit), {}};
+    const DecodeGroup vowel = DecodeGroup::Of(independentVowels_.RightKeyed(), unit);
+    shortcut.plain = vowel.NoMatch() ? DecodeGroup::Of(otherSigns_.RightKeyed(), unit) : vowel;
+    return shortcut;
+  };
+  const auto oneByte = [](const DecodeGroup& group) -> Byte {
+    const bool one = group.state == DecodeGroup::State::kDecided && group.entries[0].size == 1;
+    return one ? group.entries[0].value[0] : 0;
+  };
+  for (std::uint32_t i = 0; i < kRangeSize; ++i) {
+    asciiShortcuts_[i] = decoding(i);
+    teluguShortcuts_[i] = decoding(kBlockFirst + i);
+    oneByteConsonants_[i] = oneByte(teluguShortcuts_[i].consonant);
+    if (IsVowelSign(static_cast<char16_t>(kBlockFirst + i))) oneByteSigns_[i] = oneByte(teluguShortcuts_[i].sign);
+  }
+  const auto forms = [](const EncodeGroup& group) {
+    EncodeShortcut::Forms utf8{};
+    for (std::int32_t i = 0; i < group.count; ++i) utf8[static_cast<std::size_t>(i)] = Utf8Form::Of(group.entries[i].View());
+    return utf8;
+  };
+  for (std::uint32_t b = 0; b < 256; ++b) {
+    const bool letter = IsLetter(static_cast<Byte>(b));
+    const EncodeGroup none = EncodeGroup::Empty();  // a table not consulted matches nothing
+    EncodeShortcut& shortcut = encodeShortcuts_[b];
+    shortcut.consonant = letter ? EncodeGroup::Of(consonants_.LeftKeyed(), b) : none;
+    shortcut.sign = EncodeGroup::Of(vowelSigns_.LeftKeyed(), b);
+    const EncodeGroup vowel = letter ? EncodeGroup::Of(independentVowels_.LeftKeyed(), b) : none;
+    shortcut.plain = vowel.NoMatch() ? EncodeGroup::Of(otherSigns_.LeftKeyed(), b) : vowel;
+    shortcut.consonant8 = forms(shortcut.consonant);
+    shortcut.sign8 = forms(shortcut.sign);
+    shortcut.plain8 = forms(shortcut.plain);
+    const auto oneUnit = [](const EncodeGroup& group) -> char16_t {
+      if (group.state != EncodeGroup::State::kDecided || group.entries[0].size != 1) return 0;
+      const char16_t unit = group.entries[0].value[0];
+      return unit >= kBlockFirst && unit < kBlockFirst + kRangeSize ? unit : 0;
+    };
+    oneUnitConsonants_[b] = oneUnit(shortcut.consonant);
+    if (IsVowel(static_cast<Byte>(b))) oneUnitSigns_[b] = oneUnit(shortcut.sign);
+  }
+  const char16_t virama[] = {kVirama};
+  virama8_ = Utf8Form::Of(virama);
 }
 
 std::int32_t UnicodeConverter::DecodeStep(const char16_t* p, Piece<Byte>& piece) const {
@@ -99,16 +152,181 @@ std::int32_t UnicodeConverter::EncodeStep(const Byte* p, Piece<char16_t>& piece)
   return WideEncodeFallback(p, piece);  // no Unicode form: dropped
 }
 
+// A consonant with the sign, virama or inherent vowel after it, or a plain
+// unit, where the shortcuts hold the entries: what DecodeStep gives there.
+auto UnicodeConverter::DecodeShortStep() const {
+  return [this](const char16_t* p, Byte* out) -> ShortStepResult {
+    // A one-byte consonant with a one-byte sign, or with no sign or virama.
+    if (const std::uint32_t index = static_cast<std::uint32_t>(p[0]) - kBlockFirst; index < kRangeSize) {
+      if (const Byte consonant = oneByteConsonants_[index]; consonant != 0) {
+        const char16_t next = p[1];
+        const std::uint32_t after = static_cast<std::uint32_t>(next) - kBlockFirst;
+        if (after < kRangeSize && oneByteSigns_[after] != 0) {
+          out[0] = consonant;
+          out[1] = oneByteSigns_[after];
+          return {2, 2};
+        }
+        if (!IsVowelSign(next) && next != kVirama) {
+          out[0] = consonant;
+          out[1] = code::kVowelA;
+          return {1, 2};
+        }
+      }
+    }
+    const Shortcut<DecodeGroup>* shortcut = DecodeShortcut(p[0]);
+    if (shortcut == nullptr) return {0, 0};
+    const DecodeGroup::Entry* consonant = nullptr;
+    if (shortcut->consonant.state == DecodeGroup::State::kDecided) {  // most steps
+      consonant = &shortcut->consonant.entries[0];
+    } else if (shortcut->consonant.NoMatch()) {
+      if (!shortcut->plain.complete) return {0, 0};
+      const DecodeGroup::Entry* plain = shortcut->plain.Find(p);
+      if (plain == nullptr) return {0, 0};
+      return {plain->keyLength, plain->Write(out)};
+    } else {
+      if (!shortcut->consonant.complete) return {0, 0};
+      consonant = shortcut->consonant.Find(p);
+      if (consonant == nullptr) return {0, 0};
+    }
+    const std::int32_t length = consonant->keyLength;
+    const char16_t next = p[length];
+    if (IsVowelSign(next)) {
+      // A sign without an entry is left for the next step.
+      const DecodeGroup& signs = teluguShortcuts_[next - kBlockFirst].sign;
+      if (!signs.complete) return {0, 0};
+      const DecodeGroup::Entry* sign =
+          signs.state == DecodeGroup::State::kDecided ? &signs.entries[0] : signs.Find(p + length);
+      const std::int32_t n = consonant->Write(out);
+      if (sign == nullptr) return {length, n};
+      return {length + sign->keyLength, n + sign->Write(out + n)};
+    }
+    const std::int32_t n = consonant->Write(out);
+    if (next == kVirama) {
+      const char16_t after = p[length + 1];
+      if (!IsIndependentVowel(after) && !IsVowelSign(after)) return {length + 1, n};
+      out[n] = code::kSeparator;
+      return {length + 1, n + 1};
+    }
+    out[n] = code::kVowelA;
+    return {length, n + 1};
+  };
+}
+
+ShortStepResult UnicodeConverter::ShortDecodeStep(const char16_t* p, Byte* out) const {
+  return DecodeShortStep()(p, out);
+}
+
+Byte UnicodeConverter::FirstDecodedByte(char16_t unit) const {
+  // The short step writes the consonant first whatever follows it, or else
+  // the plain entry.
+  const Shortcut<DecodeGroup>* shortcut = DecodeShortcut(unit);
+  if (shortcut == nullptr) return 0;
+  const DecodeGroup& group = shortcut->consonant.NoMatch() ? shortcut->plain : shortcut->consonant;
+  if (group.state != DecodeGroup::State::kDecided || group.entries[0].size == 0) return 0;
+  return group.entries[0].value[0];
+}
+
 std::int32_t UnicodeConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
                                       std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  return RunLoopWithShortSteps(input, length, output, capacity, DecodeShortStep(),
+                               [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+}
+
+template <class Sink>
+std::int32_t UnicodeConverter::EncodeInto(const Byte* input, std::int32_t length, Sink& sink) const {
+  // `out` takes UTF-16 units, or (Byte) the UTF-8 forms of the same units.
+  constexpr bool kUtf8 = std::is_same_v<Sink, Utf8Sink>;
+  using Out = std::conditional_t<kUtf8, Byte, char16_t>;
+  // Writes entry `i` of a group; UTF-8 output needs the entry's UTF-8 form.
+  const auto writable = [](const EncodeShortcut::Forms& forms, std::int32_t i) {
+    return !kUtf8 || forms[static_cast<std::size_t>(i)].usable;
+  };
+  const auto write = [](const EncodeShortcut::Forms& forms, const EncodeGroup& group, std::int32_t i, Out* out) {
+    if constexpr (kUtf8) {
+      return forms[static_cast<std::size_t>(i)].Write(out);
+    } else {
+      return group.entries[i].Write(out);
+    }
+  };
+  // A unit of the Telugu block, as itself or as its three bytes of UTF-8.
+  const auto put = [](char16_t unit, Out* out) -> std::int32_t {
+    if constexpr (kUtf8) {
+      out[0] = 0xE0;
+      out[1] = static_cast<Byte>(0x80 | ((unit >> 6) & 0x3F));
+      out[2] = static_cast<Byte>(0x80 | (unit & 0x3F));
+      return 3;
+    } else {
+      out[0] = unit;
+      return 1;
+    }
+  };
+  // A consonant with its vowel, or a plain byte, where the shortcuts hold the
+  // entries: what EncodeStep gives there.
+  const auto shortStep = [&](const Byte* p, Out* out) -> ShortStepResult {
+    // The commonest case: a one-unit consonant with the inherent vowel, with
+    // no vowel (virama), or with a vowel of one unit.
+    if (const char16_t consonant = oneUnitConsonants_[p[0]]; consonant != 0) {
+      const Byte next = p[1];
+      if (next == code::kVowelA) return {2, put(consonant, out)};
+      if (!IsVowel(next)) {
+        const std::int32_t n = put(consonant, out);
+        return {1, n + put(kVirama, out + n)};
+      }
+      if (const char16_t sign = oneUnitSigns_[next]; sign != 0) {
+        const std::int32_t n = put(consonant, out);
+        return {2, n + put(sign, out + n)};
+      }
+    }
+    const EncodeShortcut& shortcut = encodeShortcuts_[p[0]];
+    std::int32_t consonant = 0;  // most steps: a consonant whose first unit decides
+    if (shortcut.consonant.state != EncodeGroup::State::kDecided) {
+      if (shortcut.consonant.NoMatch()) {
+        if (!shortcut.plain.complete) return {0, 0};
+        const std::int32_t plain = shortcut.plain.FindIndex(p);
+        if (plain < 0 || !writable(shortcut.plain8, plain)) return {0, 0};
+        return {shortcut.plain.entries[plain].keyLength, write(shortcut.plain8, shortcut.plain, plain, out)};
+      }
+      if (!shortcut.consonant.complete) return {0, 0};
+      consonant = shortcut.consonant.FindIndex(p);
+      if (consonant < 0) return {0, 0};
+    }
+    if (!writable(shortcut.consonant8, consonant)) return {0, 0};
+    const std::int32_t length = shortcut.consonant.entries[consonant].keyLength;
+    const Byte next = p[length];
+    if (!IsVowel(next)) {
+      const std::int32_t n = write(shortcut.consonant8, shortcut.consonant, consonant, out);
+      if constexpr (kUtf8) {
+        return {length, n + virama8_.Write(out + n)};
+      } else {
+        out[n] = kVirama;
+        return {length, n + 1};
+      }
+    }
+    if (next == code::kVowelA) return {length + 1, write(shortcut.consonant8, shortcut.consonant, consonant, out)};
+    // A vowel without a sign is left for the next step.
+    const EncodeShortcut& after = encodeShortcuts_[next];
+    if (!after.sign.complete) return {0, 0};
+    const std::int32_t sign = after.sign.FindIndex(p + length);
+    if (sign >= 0 && !writable(after.sign8, sign)) return {0, 0};
+    const std::int32_t n = write(shortcut.consonant8, shortcut.consonant, consonant, out);
+    if (sign < 0) return {length, n};
+    return {length + after.sign.entries[sign].keyLength, n + write(after.sign8, after.sign, sign, out + n)};
+  };
+  return RunLoopWithShortSteps(input, length, sink, kUtf8 ? kShortUtf8Max : kShortStepMax, shortStep,
+                               [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
 }
 
 std::int32_t UnicodeConverter::Encode(const Byte* input, std::int32_t length, char16_t* output,
                                       std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+  BufferSink<char16_t> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return EncodeInto(input, length, sink);
+}
+
+void UnicodeConverter::EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const {
+  Utf8Sink sink(output, capacity);
+  EncodeInto(input, -1, sink);
+  sink.Finish();
 }
 
 }  // namespace tirmok

@@ -1,11 +1,15 @@
 // UnicodeConverter: internal code <-> Telugu in UTF-16 ("UNICODE"; "UTF-8" through the hub).
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/run_loop.h"
+#include "core/short_match.h"
+#include "core/utf.h"
 
 namespace tirmok {
 
@@ -34,17 +38,69 @@ class UnicodeConverter {
   // Returns the bytes consumed.
   std::int32_t Encode(const Byte* input, std::int32_t length, char16_t* output,
                       std::int32_t capacity) const;
+  // The whole of `input` encoded into the UTF-8 form of Encode's output
+  // (`capacity` bytes with the terminator), step by step through a Utf8Sink;
+  // the hub's "UTF-8" output.
+  void EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const;
 
   // One decoding step at `p`: a syllable, a sign, a control run or an escape.
   // Returns the units consumed (0 only at the terminator).
   std::int32_t DecodeStep(const char16_t* p, Piece<Byte>& piece) const;
-  // One encoding step at `p`; the hub drives it directly for UTF-8 output.
+  // One encoding step at `p`.
   std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
 
+  // The decoding step of ordinary text from the shortcuts below, for callers
+  // that decode a step at a time: it writes at `out` exactly what DecodeStep
+  // would put into its piece (at most kShortStepMax bytes), or declines,
+  // writing nothing and consuming 0, where only DecodeStep knows the answer.
+  // It reads at most four units from `p`, fewer when the string ends first.
+  ShortStepResult ShortDecodeStep(const char16_t* p, Byte* out) const;
+  // The first byte every decoding step that starts with `unit` writes, when
+  // the unit alone decides it; 0 otherwise.
+  Byte FirstDecodedByte(char16_t unit) const;
+
  private:
+  using DecodeGroup = ShortGroup<char16_t, Byte>;
+  using EncodeGroup = ShortGroup<Byte, char16_t>;
+
+  // The tables' entries for one first unit, in the order the steps consult
+  // them: `consonant` for the consonant lookup, `sign` for the vowel-sign
+  // lookup that follows a consonant, and `plain` for the lookup that comes
+  // next when no consonant key begins with the unit (the independent vowels,
+  // or the other signs when no vowel key begins with it either). Decode and
+  // Encode answer the steps of ordinary text from these (see
+  // RunLoopWithShortSteps) and leave the rest to the steps above.
+  template <class Group>
+  struct Shortcut {
+    Group consonant;
+    Group sign;
+    Group plain;
+  };
+  // Encoding also keeps the UTF-8 forms of the values, entry by entry.
+  struct EncodeShortcut : Shortcut<EncodeGroup> {
+    using Forms = std::array<Utf8Form, EncodeGroup::kMaxEntries>;
+    Forms consonant8;
+    Forms sign8;
+    Forms plain8;
+  };
+  // Decoding keeps shortcuts for ASCII and the Telugu block.
+  static constexpr char16_t kBlockFirst = 0x0C00;
+  static constexpr std::uint32_t kRangeSize = 0x80;
+
   // Adds a pair to the table with the given code; any other code adds nothing.
   void AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text,
                   int direction);
+  void MakeShortcuts();
+  const Shortcut<DecodeGroup>* DecodeShortcut(char16_t unit) const {
+    if (unit < kRangeSize) return &asciiShortcuts_[unit];
+    const std::uint32_t index = static_cast<std::uint32_t>(unit) - kBlockFirst;
+    return index < kRangeSize ? &teluguShortcuts_[index] : nullptr;
+  }
+  // The short decoding step as a function object, for Decode's run.
+  auto DecodeShortStep() const;
+  // Encode's run into any sink: UTF-16 units into a buffer, or their UTF-8 form.
+  template <class Sink>
+  std::int32_t EncodeInto(const Byte* input, std::int32_t length, Sink& sink) const;
 
   // Nothing in this converter takes precedence over these four tables, so the
   // priority table that would be consulted before them is left out.
@@ -52,6 +108,18 @@ class UnicodeConverter {
   WideMappingTable vowelSigns_;
   WideMappingTable consonants_;
   WideMappingTable otherSigns_;
+  std::array<Shortcut<DecodeGroup>, kRangeSize> asciiShortcuts_{};
+  std::array<Shortcut<DecodeGroup>, kRangeSize> teluguShortcuts_{};
+  // The commonest case of all, a consonant and a vowel sign of the Telugu
+  // block that each decode to one byte: those bytes (0 for any other unit).
+  std::array<Byte, kRangeSize> oneByteConsonants_{};
+  std::array<Byte, kRangeSize> oneByteSigns_{};
+  // And the other way: consonant and vowel bytes written as one unit of the
+  // Telugu block each (0 for any other byte).
+  std::array<char16_t, 256> oneUnitConsonants_{};
+  std::array<char16_t, 256> oneUnitSigns_{};
+  std::array<EncodeShortcut, 256> encodeShortcuts_{};
+  Utf8Form virama8_;
 };
 
 }  // namespace tirmok

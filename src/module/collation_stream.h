@@ -1,0 +1,87 @@
+// CollationStream: an operand's collation units a step at a time, so a comparison stops at the first difference.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "core/internal_code.h"
+#include "core/run_loop.h"
+#include "module/converter_set.h"
+#include "module/formats.h"
+
+namespace tirmok {
+
+// Produces the collation string of a "UTF-8", "UNICODE" or "COLLCODE"
+// operand unit by unit, decoding only as far as asked. It follows the
+// comparison's own pipeline exactly (UTF-8 to UTF-16, the Unicode decoding
+// steps, the collation encoding steps), but only as long as every step is
+// one the short steps answer: well-formed ASCII and three-byte UTF-8, the
+// Unicode decoder's shortcut steps, and internal bytes with a collation unit
+// of their own. Anything else makes it give up, and the caller compares the
+// full collation strings instead.
+class CollationStream {
+ public:
+  // `input` holds `length` units of `format` and is terminated.
+  CollationStream(const ConverterSet& converters, const void* input, std::int32_t length, Format format);
+
+  static bool Handles(Format format) {
+    return format == Format::kUtf8 || format == Format::kUnicode || format == Format::kCollcode;
+  }
+
+  // The first unit of an operand's collation string when its first
+  // character alone decides it, without a stream; 0 when that takes more.
+  static char16_t FirstUnit(const ConverterSet& converters, const void* input, std::int32_t length, Format format);
+
+  // The next unit (0 once the string has ended); false when the stream gave up.
+  bool Next(char16_t& unit) {
+    while (head_ == count_) {
+      if (!Step()) return false;
+      if (ended_) {
+        unit = 0;
+        return true;
+      }
+    }
+    unit = units_[head_++];
+    return true;
+  }
+
+ private:
+  // Decodes one step into units; sets ended_ at the terminator.
+  bool Step();
+  // The UTF-16 text from the current position with at least four units
+  // after it, or all that is left and the terminator; null when the UTF-8
+  // holds a sequence the stream does not take.
+  const char16_t* Lookahead();
+
+  static constexpr std::int32_t kWindow = 32;
+  static constexpr std::int32_t kLookahead = 4;
+
+  const UnicodeConverter& unicode_;
+  const CollationConverter& collation_;
+  Format format_;
+  // UTF-16 input (UNICODE, COLLCODE): the caller's string.
+  const char16_t* wide_ = nullptr;
+  std::int32_t widePosition_ = 0;
+  // UTF-8 input: its bytes, and the units converted from them so far.
+  const Byte* bytes_ = nullptr;
+  std::int32_t byteLength_ = 0;
+  std::int32_t bytePosition_ = 0;
+  char16_t window_[kWindow + 1];
+  std::int32_t windowBegin_ = 0;
+  std::int32_t windowEnd_ = 0;
+  bool bytesDone_ = false;
+  // Collation units of the current step.
+  char16_t units_[kShortStepMax];
+  std::int32_t head_ = 0;
+  std::int32_t count_ = 0;
+  bool ended_ = false;
+};
+
+// Compares two operands by their streams in Telugu dictionary order, the
+// same way as comparing their full collation strings. Empty when a format is
+// not streamed or a stream gave up: the full comparison decides then.
+std::optional<std::int32_t> CompareStreams(const ConverterSet& converters, const void* string1,
+                                           std::int32_t length1, Format format1, const void* string2,
+                                           std::int32_t length2, Format format2);
+
+}  // namespace tirmok

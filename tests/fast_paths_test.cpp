@@ -1,0 +1,330 @@
+// Tests that the fast paths give exactly what the rules give: per-unit shortcuts, short-step run loops,
+// UTF-8 read two letters at a time, and comparisons decided by streams.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/mapping_table.h"
+#include "core/run_loop.h"
+#include "core/short_match.h"
+#include "core/utf.h"
+#include "module/collation_stream.h"
+#include "module/converter_module.h"
+#include "module/hub.h"
+#include "support/test_support.h"
+
+namespace tirmok {
+namespace {
+
+using test::WordSample;
+
+std::string Describe(std::string_view text) { return test::Describe(text); }
+std::string Describe(std::u16string_view text) { return test::Describe(text); }
+std::string Describe(std::basic_string_view<Byte> text) {
+  return test::Describe(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+}
+
+const ConverterSet& Converters() { return ConverterModule::Instance().converters; }
+
+// Random text mixing real words with what the short steps decline: controls,
+// ASCII, signs alone, other scripts, surrogates and ill-formed UTF-8.
+std::string RandomUtf8(std::mt19937& random) {
+  static const char* const kPieces[] = {
+      "\xE0\xB0\x95",          // U+0C15 ka
+      "\xE0\xB0\xBF",          // U+0C3F vowel sign i
+      "\xE0\xB1\x95",          // U+0C55 length mark
+      "\xE0\xB1\x8D",          // U+0C4D virama
+      "\xE0\xB0\x85",          // U+0C05 letter a
+      "\xE0\xB1\x98",          // U+0C58 tsa
+      "\xE2\x80\x8C",          // U+200C zero width non-joiner
+      "\xE0\xA4\x95",          // U+0915 Devanagari ka: escaped
+      "\xF0\x9F\x98\x80",      // U+1F600: a surrogate pair
+      "\xED\xA0\x80",          // an encoded surrogate: ill-formed
+      "\xE0\xB0",              // a sequence cut short
+      "\x80",                  // a stray continuation byte
+      " ", "\n", "\t", "a", "#", "1", "\"",
+  };
+  std::string text;
+  const auto& words = WordSample();
+  const int pieces = static_cast<int>(random() % 12);
+  for (int i = 0; i < pieces; ++i) {
+    if (random() % 2 == 0) {
+      text += words[random() % words.size()];
+    } else {
+      text += kPieces[random() % std::size(kPieces)];
+    }
+  }
+  return text;
+}
+
+// --- ShortGroup against the table lookup ---
+
+TEST(ShortGroup, FindsWhatTheTableFindsWhateverFollows) {
+  struct Row {
+    const char* what;
+    std::vector<std::pair<Units<Byte>, Units<Byte>>> entries;  // added in this order
+    std::vector<int> appended;                                 // indexes added with the append flag
+  };
+  const Row rows[] = {
+      {"one-unit key decides", {{"k", {122}}}, {}},
+      {"a pair before its one-unit key", {{"k", {122}}, {"kh", {123}}}, {}},
+      {"two pairs and no one-unit key", {{"ai", {114}}, {"au", {118}}}, {}},
+      {"equal keys: the shorter value first", {{"a", {100, 100}}, {"a", {101}}}, {}},
+      {"appended pair after its one-unit key never wins", {{"c", {127}}, {"cx", {127, 170}}}, {1}},
+      {"appended one-unit key after a pair", {{"cx", {127, 170}}, {"c", {127}}}, {1}},
+      {"a key of three units leaves the group to the table", {{"Ru", {106}}, {"RUx", {107}}}, {}},
+      {"a value too long to keep", {{"q", {1, 2, 3, 4, 5}}}, {}},
+      {"an empty value", {{"f", {}}}, {}},
+  };
+  const char* const inputs[] = {"k", "kh", "kx", "a", "ai", "au", "aa", "c", "cx", "cy", "R", "Ru", "RUx", "q", "f", "z"};
+  for (const Row& row : rows) {
+    MappingTable table;
+    for (std::size_t i = 0; i < row.entries.size(); ++i) {
+      const bool append = std::find(row.appended.begin(), row.appended.end(), static_cast<int>(i)) != row.appended.end();
+      table.AddEntry(row.entries[i].first, row.entries[i].second, MappingTable::kLeftKeyed, append ? 1 : 0);
+    }
+    for (const char* text : inputs) {
+      const auto* p = reinterpret_cast<const Byte*>(text);
+      const auto group = ShortGroup<Byte, Byte>::Of(table.LeftKeyed(), p[0]);
+      if (!group.complete) continue;  // the converters fall back to the table here
+      const auto expected = table.MatchLeft(p);
+      const auto* entry = group.Find(p);
+      ASSERT_EQ(entry != nullptr, static_cast<bool>(expected)) << row.what << " on " << text;
+      if (entry == nullptr) continue;
+      EXPECT_EQ(entry->keyLength, expected.length) << row.what << " on " << text;
+      EXPECT_EQ(std::string(entry->View().begin(), entry->View().end()),
+                std::string(expected.value.begin(), expected.value.end()))
+          << row.what << " on " << text;
+    }
+  }
+}
+
+TEST(ShortGroup, GroupsThatDoNotFitAreLeftToTheTable) {
+  MappingTable table;
+  table.AddEntry("Ru", {106});
+  table.AddEntry("RUx", {107});  // three units
+  table.AddEntry("q", {1, 2, 3, 4, 5});  // five units of value
+  EXPECT_FALSE((ShortGroup<Byte, Byte>::Of(table.LeftKeyed(), 'R').complete));
+  EXPECT_FALSE((ShortGroup<Byte, Byte>::Of(table.LeftKeyed(), 'q').complete));
+  EXPECT_TRUE((ShortGroup<Byte, Byte>::Of(table.LeftKeyed(), 'z').NoMatch()));
+}
+
+// --- Short-step runs against the plain run loop, at every capacity ---
+
+template <class In, class Out, class Run, class Step>
+void ExpectSameAtEveryCapacity(const std::basic_string<In>& input, Run&& run, Step&& step, const char* what) {
+  // The full output first, then every capacity up to a little past it, with
+  // guard units that must stay untouched.
+  std::basic_string<Out> full(input.size() * 8 + 64, Out{0});
+  const std::int32_t fullUsed = RunLoop(input.c_str(), -1, full.data(), static_cast<std::int32_t>(full.size()), step);
+  const std::int32_t fullLength = UnitLength(full.c_str());
+  for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+    std::basic_string<Out> expected(static_cast<std::size_t>(capacity) + 4, Out{0x7E});
+    std::basic_string<Out> actual = expected;
+    const std::int32_t expectedUsed = RunLoop(input.c_str(), -1, expected.data(), capacity, step);
+    const std::int32_t actualUsed = run(input.c_str(), actual.data(), capacity);
+    ASSERT_EQ(actualUsed, expectedUsed) << what << " at capacity " << capacity << " on " << Describe(input);
+    ASSERT_EQ(actual, expected) << what << " at capacity " << capacity << " on " << Describe(input);
+  }
+  EXPECT_GE(fullUsed, 0);
+}
+
+TEST(ShortSteps, UnicodeDecodingMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(7);
+  const UnicodeConverter& unicode = Converters().unicode;
+  for (int i = 0; i < 150; ++i) {
+    const std::u16string text = Utf8ToUtf16(RandomUtf8(random));
+    ExpectSameAtEveryCapacity<char16_t, Byte>(
+        text, [&](const char16_t* in, Byte* out, std::int32_t cap) { return unicode.Decode(in, -1, out, cap); },
+        [&](const char16_t* p, Piece<Byte>& piece) { return unicode.DecodeStep(p, piece); }, "UNICODE decoding");
+  }
+}
+
+TEST(ShortSteps, UnicodeEncodingMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(8);
+  const UnicodeConverter& unicode = Converters().unicode;
+  for (int i = 0; i < 150; ++i) {
+    const std::string internal = test::ToBytes(RandomUtf8(random), "UTF-8", "LPXCODE");
+    // Internal code the decoders never write, too: bytes 1 to 255 at random.
+    std::string noise;
+    for (int k = 0; k < 6; ++k) noise += static_cast<char>(1 + random() % 255);
+    for (const std::string& text : {internal, internal + noise}) {
+      const std::basic_string<Byte> bytes(text.begin(), text.end());
+      ExpectSameAtEveryCapacity<Byte, char16_t>(
+          bytes, [&](const Byte* in, char16_t* out, std::int32_t cap) { return unicode.Encode(in, -1, out, cap); },
+          [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); }, "UNICODE encoding");
+    }
+  }
+}
+
+TEST(ShortSteps, Utf8OutputMatchesTheUtf8SinkAtEveryCapacity) {
+  std::mt19937 random(9);
+  const UnicodeConverter& unicode = Converters().unicode;
+  for (int i = 0; i < 150; ++i) {
+    std::string text = test::ToBytes(RandomUtf8(random), "UTF-8", "LPXCODE");
+    text += "\xFF" "D83D" "\xFF" "DE00";  // an escaped surrogate pair: written as one character
+    const std::basic_string<Byte> internal(text.begin(), text.end());
+    std::basic_string<Byte> full(internal.size() * 12 + 64, 0);
+    unicode.EncodeUtf8(internal.c_str(), full.data(), static_cast<std::int32_t>(full.size()));
+    const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
+    for (std::int32_t capacity = 1; capacity <= fullLength + 2; ++capacity) {
+      std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
+      std::basic_string<Byte> actual = expected;
+      Utf8Sink sink(expected.data(), capacity);
+      RunLoop(internal.c_str(), -1, sink,
+              [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); });
+      sink.Finish();
+      unicode.EncodeUtf8(internal.c_str(), actual.data(), capacity);
+      ASSERT_EQ(actual, expected) << "capacity " << capacity << " on " << Describe(text);
+    }
+  }
+}
+
+TEST(ShortSteps, TransliterationMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(10);
+  const TransliterationConverter& latin = Converters().transliteration;
+  for (int i = 0; i < 150; ++i) {
+    const std::string internal = test::ToBytes(RandomUtf8(random), "UTF-8", "LPXCODE");
+    const std::string keys = test::ToBytes(internal, "LPXCODE", "TELTRANS") + "kh~h#0C15;ai^^a~~RUx";
+    const std::basic_string<Byte> code(internal.begin(), internal.end());
+    const std::basic_string<Byte> typed(keys.begin(), keys.end());
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        code, [&](const Byte* in, Byte* out, std::int32_t cap) { return latin.Encode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<Byte>& piece) { return latin.EncodeStep(p, piece); }, "TELTRANS encoding");
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        typed, [&](const Byte* in, Byte* out, std::int32_t cap) { return latin.Decode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<Byte>& piece) { return latin.DecodeStep(p, piece); }, "TELTRANS decoding");
+  }
+}
+
+TEST(ShortSteps, CollationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(11);
+  const CollationConverter& collation = Converters().collation;
+  for (int i = 0; i < 100; ++i) {
+    std::string internal = test::ToBytes(RandomUtf8(random), "UTF-8", "LPXCODE");
+    internal += static_cast<char>(1 + random() % 255);
+    const std::basic_string<Byte> code(internal.begin(), internal.end());
+    ExpectSameAtEveryCapacity<Byte, char16_t>(
+        code, [&](const Byte* in, char16_t* out, std::int32_t cap) { return collation.Encode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<char16_t>& piece) { return collation.EncodeStep(p, piece); }, "COLLCODE encoding");
+  }
+}
+
+// --- UTF-8 read two Telugu letters at a time ---
+
+TEST(Utf8Pairs, ReadsLikeOneCharacterAtATime) {
+  struct Row {
+    const char* utf8;
+    std::u16string expected;
+  };
+  const Row rows[] = {
+      // U+0C15 ka, U+0C3F sign i, U+0C32 la, U+0C41 sign u: two pairs and a tail
+      {"\xE0\xB0\x95\xE0\xB0\xBF\xE0\xB0\xB2\xE0\xB1\x81xy", u"\u0C15\u0C3F\u0C32\u0C41xy"},
+      // U+0C7F last of the block next to U+0C00 first of it
+      {"\xE0\xB1\xBF\xE0\xB0\x80..", u"\u0C7F\u0C00.."},
+      // ka, then a sequence cut short in the second letter's place
+      {"\xE0\xB0\x95\xE0\xB0zzzz", u"\u0C15\uFFFDzzzz"},
+      // ka, then U+0915 (E0 A4 95), a three-byte letter outside the block
+      {"\xE0\xB0\x95\xE0\xA4\x95zz", u"\u0C15\u0915zz"},
+      // a continuation byte where the second lead should be
+      {"\xE0\xB0\x95\xB0\xB0\x95zz", u"\u0C15\uFFFD\uFFFD\uFFFDzz"},
+      // the pair ends exactly at the end of the text
+      {"ab\xE0\xB0\x95\xE0\xB0\xBF", u"ab\u0C15\u0C3F"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(Utf8ToUtf16(row.utf8), row.expected) << Describe(std::string_view(row.utf8));
+  }
+}
+
+// --- Comparison by streams against the comparison of full collation strings ---
+
+std::int32_t CompareFull(const void* a, std::int32_t n1, Format f1, const void* b, std::int32_t n2, Format f2) {
+  ScratchBuffers scratch;
+  EXPECT_TRUE(scratch.Reserve(RequiredCapacity(std::max(n1, n2))));
+  EXPECT_TRUE(CollationString(Converters(), scratch, a, n1, f1, scratch.WideA()));
+  EXPECT_TRUE(CollationString(Converters(), scratch, b, n2, f2, scratch.WideB()));
+  const char16_t* x = scratch.WideA();
+  const char16_t* y = scratch.WideB();
+  for (std::int32_t i = 0;; ++i) {
+    if (x[i] != y[i]) {
+      if ((x[i] & 0xFF) != (y[i] & 0xFF)) return (x[i] & 0xFF) < (y[i] & 0xFF) ? -1 : 1;
+      return (x[i] >> 8) < (y[i] >> 8) ? -1 : 1;
+    }
+    if (x[i] == 0) return 0;
+  }
+}
+
+TEST(CollationStreams, DecideAsTheFullCollationStringsDo) {
+  std::mt19937 random(12);
+  const auto& words = WordSample();
+  int decided = 0;
+  for (int i = 0; i < 4000; ++i) {
+    std::string a, b;
+    switch (i % 4) {
+      case 0:  // two words
+        a = words[random() % words.size()];
+        b = words[random() % words.size()];
+        break;
+      case 1:  // a word and the same word cut or extended
+        a = words[random() % words.size()];
+        b = a.substr(0, random() % (a.size() + 1)) + (random() % 2 ? RandomUtf8(random) : "");
+        break;
+      default:  // anything
+        a = RandomUtf8(random);
+        b = RandomUtf8(random);
+    }
+    const std::u16string wa = Utf8ToUtf16(a), wb = Utf8ToUtf16(b);
+    const std::u16string ca = test::ToWide(a, "UTF-8", "COLLCODE");
+    const auto cut = [](std::u16string s) { return s.substr(0, s.find(u'\0')); };
+    const std::u16string ua = cut(wa), ub = cut(wb);
+    const std::string ba = a.substr(0, a.find('\0')), bb = b.substr(0, b.find('\0'));
+    struct Operand {
+      const void* text;
+      std::int32_t length;
+      Format format;
+    };
+    const Operand operands[] = {{ba.c_str(), static_cast<std::int32_t>(ba.size()), Format::kUtf8},
+                                {ua.c_str(), static_cast<std::int32_t>(ua.size()), Format::kUnicode},
+                                {ca.c_str(), static_cast<std::int32_t>(ca.size()), Format::kCollcode},
+                                {bb.c_str(), static_cast<std::int32_t>(bb.size()), Format::kUtf8},
+                                {ub.c_str(), static_cast<std::int32_t>(ub.size()), Format::kUnicode}};
+    for (const Operand& x : operands) {
+      for (const Operand& y : operands) {
+        const auto streamed = CompareStreams(Converters(), x.text, x.length, x.format, y.text, y.length, y.format);
+        if (!streamed) continue;
+        ++decided;
+        ASSERT_EQ(*streamed, CompareFull(x.text, x.length, x.format, y.text, y.length, y.format))
+            << Describe(a) << " | " << Describe(b);
+      }
+    }
+  }
+  // Real words are decided by the streams, not left to the full comparison.
+  EXPECT_GT(decided, 4000 * 25 / 3);
+}
+
+TEST(CollationStreams, StopWhereTheyCannotFollowTheRules) {
+  struct Row {
+    const char* what;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"a control character", "\xE0\xB0\x95\t"},
+      {"a letter of another script (escaped)", "\xE0\xA4\x95"},
+      {"ill-formed UTF-8", "\xE0\xB0"},
+      {"a surrogate pair", "\xF0\x9F\x98\x80"},
+  };
+  for (const Row& row : rows) {
+    // Compared with itself, so the streams cannot stop at a difference first.
+    const auto streamed = CompareStreams(Converters(), row.text.c_str(), static_cast<std::int32_t>(row.text.size()),
+                                         Format::kUtf8, row.text.c_str(),
+                                         static_cast<std::int32_t>(row.text.size()), Format::kUtf8);
+    EXPECT_FALSE(streamed.has_value()) << row.what;
+    EXPECT_EQ(test::Compare(row.text, "UTF-8", row.text, "UTF-8"), 0) << row.what;
+  }
+}
+
+}  // namespace
+}  // namespace tirmok
