@@ -9,6 +9,9 @@ command -v make >/dev/null 2>&1 || need+=(make)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 command -v python3 >/dev/null 2>&1 || need+=(python3)
+# The benchmarks time ICU beside the library when it is there.
+[ -f /usr/include/unicode/ucol.h ] || need+=(libicu-dev)
+command -v /usr/bin/time >/dev/null 2>&1 || need+=(time)
 # The fuzz targets need clang and its libFuzzer runtime.
 command -v clang++-14 >/dev/null 2>&1 || command -v clang++ >/dev/null 2>&1 || need+=(clang-14)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)

@@ -70,7 +70,9 @@ TEST(SizeQuery, AnInputTooLargeFor32BitSizesGivesZero) {
   const std::string huge(107'400'000, 'k');
   char out[4];
   EXPECT_EQ(LpxConvert(huge.c_str(), "TELTRANS", out, "LPXCODE", 0), 0);
+  std::memset(out, 'x', sizeof out);
   EXPECT_EQ(LpxConvert(huge.c_str(), "TELTRANS", out, "LPXCODE", sizeof out), 0);
+  EXPECT_EQ(out[0], 0) << "the output is emptied, not left as it was";
 }
 
 TEST(Arguments, NullPointersAndNegativeCapacitiesWriteNothing) {

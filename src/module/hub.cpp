@@ -224,9 +224,10 @@ std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch
                          Format from, void* output, Format to, std::int32_t capacity) {
   const std::int64_t n = MeasureInput(input, from);
   const std::int64_t required = RequiredCapacity(n);
+  if (capacity > 0) WriteEmpty(output, to);
+  // An input whose size does not fit the library's 32-bit sizes converts to nothing.
   if (required > std::numeric_limits<std::int32_t>::max()) return 0;
   if (capacity == 0) return static_cast<std::int32_t>(required);
-  WriteEmpty(output, to);
 
   // Strings of the 16-bit formats are read and written through aligned copies
   // when the caller's pointers are not aligned for char16_t.
