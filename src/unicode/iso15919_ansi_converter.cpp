@@ -30,18 +30,7 @@ constexpr Byte kAsciiLast = 127;
 Iso15919AnsiConverter::Iso15919AnsiConverter() { AddRomanisationRows(table_, Iso15919AnsiRows()); }
 
 std::int32_t Iso15919AnsiConverter::EncodeStep(const Byte* p, Piece<Byte>& piece) const {
-  if (const auto match = table_.MatchLeft(p)) {
-    piece.Append(match.value);
-    const Byte lead = match.key[0];
-    // The key holds no zero byte, so the byte after it is at most the terminator.
-    const Byte next = p[match.length];
-    if (const char* separator = RomanisationSeparator(lead, next, SeparatesFollowingHa)) {
-      piece.Push(static_cast<unsigned char>(separator[0]));
-      piece.Push(static_cast<unsigned char>(separator[1]));
-      return match.length + 1;
-    }
-    return match.length;
-  }
+  if (const std::int32_t used = EncodeRomanisedMatch(table_, p, piece, SeparatesFollowingHa)) return used;
   const Byte b = p[0];
   if (b == code::kEnd) return 0;
   if (IsControl(b)) return CopyControlRun(p, piece);

@@ -30,18 +30,7 @@ bool SeparatesFollowingHa(Byte lead) {
 Iso15919Converter::Iso15919Converter() { AddRomanisationRows(table_, Iso15919Rows()); }
 
 std::int32_t Iso15919Converter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
-  if (const auto match = table_.MatchLeft(p)) {
-    piece.Append(match.value);
-    const Byte lead = match.key[0];
-    // The key holds no zero byte, so the byte after it is at most the terminator.
-    const Byte next = p[match.length];
-    if (const char* separator = RomanisationSeparator(lead, next, SeparatesFollowingHa)) {
-      piece.Push(static_cast<unsigned char>(separator[0]));
-      piece.Push(static_cast<unsigned char>(separator[1]));
-      return match.length + 1;
-    }
-    return match.length;
-  }
+  if (const std::int32_t used = EncodeRomanisedMatch(table_, p, piece, SeparatesFollowingHa)) return used;
   return WideEncodeFallback(p, piece);  // a byte without a form is dropped
 }
 

@@ -4,6 +4,7 @@
 #include <span>
 
 #include "core/mapping_table.h"
+#include "core/piece.h"
 
 namespace tirmok {
 
@@ -48,6 +49,24 @@ inline const char* RomanisationSeparator(Byte lead, Byte next, bool (*haSet)(Byt
   if (lead == code::kVowelA && next == code::kVowelI) return ":i";
   if (lead == code::kVowelA && next == code::kVowelU) return ":u";
   return nullptr;
+}
+
+// The encoding step's table part, shared by both forms of the romanisation:
+// the longest match at `p` and, where the byte after it needs one, the colon
+// separator, which then consumes that byte too. Returns 0 without a match.
+template <class Text>
+std::int32_t EncodeRomanisedMatch(const BasicMappingTable<Byte, Text>& table, const Byte* p, Piece<Text>& piece,
+                                  bool (*haSet)(Byte)) {
+  const auto match = table.MatchLeft(p);
+  if (!match) return 0;
+  piece.Append(match.value);
+  // The key holds no zero byte, so the byte after it is at most the terminator.
+  if (const char* separator = RomanisationSeparator(match.key[0], p[match.length], haSet)) {
+    piece.Push(static_cast<Text>(separator[0]));
+    piece.Push(static_cast<Text>(separator[1]));
+    return match.length + 1;
+  }
+  return match.length;
 }
 
 }  // namespace tirmok
