@@ -65,6 +65,9 @@ class ByteReader {
 };
 
 // ---- Format names ----
+// Written out here rather than taken from the library's own tables on purpose:
+// the harness checks the library against these expectations, so a wrong unit
+// width or direction in the library shows up as a finding instead of hiding.
 
 inline constexpr int kFormatCount = 12;
 inline constexpr const char* kFormats[kFormatCount] = {"TELTRANS",      "LPXCODE",  "LPXKBD",         "INSCRIPT",
