@@ -104,6 +104,8 @@ void TransliterationConverter::MakeShortcuts() {
                {TableKind::kVowels, &vowels_},
                {TableKind::kConsonants, &consonants_},
                {TableKind::kSigns, &signs_}};
+  std::array<Shortcut, 256> decodeShortcuts{};
+  std::array<Shortcut, 256> encodeShortcuts{};
   for (std::uint32_t b = 1; b < 256; ++b) {
     bool decodingFound = false;
     bool encodingFound = false;
@@ -111,12 +113,12 @@ void TransliterationConverter::MakeShortcuts() {
       const auto decoding = ShortGroup<Byte, Byte>::Of(t.table->LeftKeyed(), b);
       if (!decodingFound && !decoding.NoMatch()) {
         decodingFound = true;
-        if (!(t.kind == TableKind::kSigns && b == kLatinHash)) decodeShortcuts_[b] = {t.kind, kNoSeparator, decoding};
+        if (!(t.kind == TableKind::kSigns && b == kLatinHash)) decodeShortcuts[b] = {t.kind, kNoSeparator, decoding};
       }
       const auto encoding = ShortGroup<Byte, Byte>::Of(t.table->RightKeyed(), b);
       if (!encodingFound && !encoding.NoMatch()) {
         encodingFound = true;
-        encodeShortcuts_[b] = {t.kind, SeparatorAfter(t.kind, static_cast<Byte>(b)), encoding};
+        encodeShortcuts[b] = {t.kind, SeparatorAfter(t.kind, static_cast<Byte>(b)), encoding};
       }
     }
   }
@@ -125,6 +127,9 @@ void TransliterationConverter::MakeShortcuts() {
     separators_[kVowelBreakAfter].before[n] = IsVowel(n);
     separators_[kTildeBeforeHa].before[n] = n == code::kHa;
     separators_[kTildeAfterTilde].before[n] = MergesAfterTilde(n);
+    for (std::uint8_t i = 1; i < separators_.size(); ++i) {
+      if (separators_[i].before[n]) separatorBits_[n] |= static_cast<std::uint8_t>(1u << i);
+    }
   }
   separators_[kVowelBreakAfter].size = 2;
   separators_[kVowelBreakAfter].text[0] = kVowelBreak[0];
@@ -133,6 +138,8 @@ void TransliterationConverter::MakeShortcuts() {
   separators_[kTildeBeforeHa].text[0] = kLatinTilde;
   separators_[kTildeAfterTilde].size = 1;
   separators_[kTildeAfterTilde].text[0] = kLatinTilde;
+  decodeCells_ = MakeCells(decodeShortcuts);
+  encodeCells_ = MakeCells(encodeShortcuts);
 }
 
 
@@ -191,45 +198,84 @@ std::int32_t TransliterationConverter::EncodeStep(const Byte* p, Piece<Byte>& pi
   return CopyControlRun(p, piece);
 }
 
+TransliterationConverter::CellTable TransliterationConverter::MakeCells(const std::array<Shortcut, 256>& shortcuts) {
+  using Group = ShortGroup<Byte, Byte>;
+  const auto cellOf = [](const Group::Entry& entry, std::uint8_t separator) {
+    Cell cell;
+    cell.consumed = entry.keyLength;
+    cell.size = entry.size;
+    cell.separator = separator;
+    cell.separatorBit = separator == kNoSeparator ? 0 : static_cast<std::uint8_t>(1u << separator);
+    for (std::int32_t i = 0; i < entry.size; ++i) cell.text[i] = entry.value[i];
+    return cell;
+  };
+  CellTable table;
+  table.cells.emplace_back();  // cell 0: no answer
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const Shortcut& shortcut = shortcuts[b];
+    const Group& group = shortcut.group;
+    if (!group.complete) continue;
+    if (group.state == Group::State::kDecided) {
+      table.base[b] = static_cast<std::uint16_t>(table.cells.size());
+      table.cells.push_back(cellOf(group.entries[0], shortcut.separator));
+    } else if (group.state == Group::State::kPairs) {
+      table.base[b] = static_cast<std::uint16_t>(table.cells.size());
+      table.mask[b] = 0xFF;
+      for (std::uint32_t next = 0; next < 256; ++next) {
+        const Byte probe[2] = {static_cast<Byte>(b), static_cast<Byte>(next)};
+        const Group::Entry* entry = group.Find(probe);
+        table.cells.push_back(entry != nullptr ? cellOf(*entry, shortcut.separator) : Cell{});
+      }
+    }
+  }
+  return table;
+}
+
+template <bool kSeparators>
+ShortStepResult TransliterationConverter::CellStep(const CellTable& table, const Byte* p, Byte* out) const {
+  // p[0] is not the terminator, so p[1] may be read.
+  const Cell& cell = table.cells[table.base[p[0]] + (p[1] & table.mask[p[0]])];
+  const auto write = [&](std::int32_t consumed) -> ShortStepResult {
+    std::int32_t n = cell.size;
+    if (n == 1) {  // most entries
+      out[0] = cell.text[0];
+    } else {
+      CopyUnits(out, cell.text, n);
+    }
+    if constexpr (kSeparators) {
+      if ((separatorBits_[p[consumed]] & cell.separatorBit) != 0) {
+        const Separator& separator = separators_[cell.separator];
+        out[n] = separator.text[0];
+        if (separator.size == 2) out[n + 1] = separator.text[1];
+        n += separator.size;
+      }
+    }
+    return {consumed, n};
+  };
+  // Most steps consume one byte. Saying so as a branch of its own lets the
+  // processor go on to the next step before this one's cell has been read.
+  if (cell.consumed == 1) [[likely]] return write(1);
+  if (cell.consumed == 0) return {0, 0};
+  return write(cell.consumed);
+}
+
 std::int32_t TransliterationConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
                                               std::int32_t capacity) const {
   // Where the first table with a key for the byte finds its entry: what
   // DecodeStep gives, since it would find the same entry first.
-  const auto shortStep = [this](const Byte* p, Byte* out) -> ShortStepResult {
-    const Shortcut& shortcut = decodeShortcuts_[p[0]];
-    if (!shortcut.group.complete) return {0, 0};
-    const ShortGroup<Byte, Byte>::Entry* entry = shortcut.group.Find(p);
-    if (entry == nullptr) return {0, 0};
-    return {entry->keyLength, entry->Write(out)};
-  };
-  return RunLoopWithShortSteps(input, length, output, capacity, shortStep,
-                               [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  return RunLoopWithShortSteps(
+      input, length, output, capacity,
+      [this](const Byte* p, Byte* out) { return CellStep<false>(decodeCells_, p, out); },
+      [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 std::int32_t TransliterationConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
                                               std::int32_t capacity) const {
   // The same for encoding, with the separator EncodeStep writes after the entry.
-  const auto shortStep = [this](const Byte* p, Byte* out) -> ShortStepResult {
-    const Shortcut& shortcut = encodeShortcuts_[p[0]];
-    const ShortGroup<Byte, Byte>::Entry* entry = nullptr;
-    if (shortcut.group.state == ShortGroup<Byte, Byte>::State::kDecided) {  // most bytes
-      entry = &shortcut.group.entries[0];
-    } else {
-      if (!shortcut.group.complete) return {0, 0};
-      entry = shortcut.group.Find(p);
-      if (entry == nullptr) return {0, 0};
-    }
-    std::int32_t n = entry->Write(out);
-    const Separator& separator = separators_[shortcut.separator];
-    if (separator.before[p[entry->keyLength]]) {
-      out[n] = separator.text[0];
-      if (separator.size == 2) out[n + 1] = separator.text[1];
-      n += separator.size;
-    }
-    return {entry->keyLength, n};
-  };
-  return RunLoopWithShortSteps(input, length, output, capacity, shortStep,
-                               [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
+  return RunLoopWithShortSteps(
+      input, length, output, capacity,
+      [this](const Byte* p, Byte* out) { return CellStep<true>(encodeCells_, p, out); },
+      [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
 }
 
 }  // namespace tirmok

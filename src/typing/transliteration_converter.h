@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
@@ -40,8 +41,7 @@ class TransliterationConverter {
 
  private:
   // Which table a step consults first for a byte, and what it gives there
-  // when the byte alone decides; the runs of Decode and Encode answer most
-  // steps from these (see RunLoopWithShortSteps).
+  // when the byte alone decides; the cells below are made from these.
   struct Shortcut {
     TableKind kind = TableKind::kNone;
     std::uint8_t separator = 0;  // index into separators_
@@ -55,15 +55,41 @@ class TransliterationConverter {
     Byte text[2] = {};
   };
 
+  // The short steps' answers packed for the hot loops, made from the
+  // shortcuts: what a step consumes and writes where its first byte decides
+  // it alone, or together with the byte after it. A byte's cell is found
+  // without a branch: `base` is its cell, or the first of its row of 256
+  // cells by the next byte, which `mask` lets through. Values of up to four
+  // bytes; cell 0, and any cell with nothing consumed, leaves the step to the
+  // rules.
+  struct Cell {
+    std::uint8_t consumed = 0;
+    std::uint8_t size = 0;          // bytes of text
+    std::uint8_t separator = 0;     // encoding: the separator that may follow (index into separators_)
+    std::uint8_t separatorBit = 0;  // its bit in separatorBits_, 0 for none
+    Byte text[4] = {};
+  };
+  struct CellTable {
+    std::array<std::uint16_t, 256> base{};
+    std::array<Byte, 256> mask{};
+    std::vector<Cell> cells;
+  };
+
   void MakeShortcuts();
+  static CellTable MakeCells(const std::array<Shortcut, 256>& shortcuts);
+  // The short step of Decode (no separators) or Encode (with them).
+  template <bool kSeparators>
+  ShortStepResult CellStep(const CellTable& cells, const Byte* p, Byte* out) const;
 
   MappingTable words_;
   MappingTable vowels_;
   MappingTable consonants_;
   MappingTable signs_;
-  std::array<Shortcut, 256> decodeShortcuts_{};
-  std::array<Shortcut, 256> encodeShortcuts_{};
   std::array<Separator, 4> separators_{};
+  // Bit 1 << i is set for the bytes before which separator i is written.
+  std::array<std::uint8_t, 256> separatorBits_{};
+  CellTable decodeCells_;
+  CellTable encodeCells_;
 };
 
 }  // namespace tirmok
