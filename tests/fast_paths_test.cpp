@@ -218,6 +218,70 @@ TEST(ShortSteps, CollationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
   }
 }
 
+// Long text runs through many stretches and stages of the run loops, with
+// steps across their ends; a length short of the text ends the run inside a
+// step, which the step then finishes past that length.
+TEST(ShortSteps, LongTextAndShortLengthsMatchTheStepByStepRun) {
+  std::mt19937 random(12);
+  std::string utf8;
+  while (utf8.size() < 3000) utf8 += RandomUtf8(random) + " ";
+  const std::u16string wide = Utf8ToUtf16(utf8);
+  const std::string internal = test::ToBytes(utf8, "UTF-8", "LPXCODE");
+  const std::string latin = test::ToBytes(internal, "LPXCODE", "TELTRANS");
+  const std::basic_string<Byte> code(internal.begin(), internal.end());
+  const std::basic_string<Byte> typed(latin.begin(), latin.end());
+  const UnicodeConverter& unicode = Converters().unicode;
+  const TransliterationConverter& transliteration = Converters().transliteration;
+
+  // Every capacity, on the whole text.
+  ExpectSameAtEveryCapacity<char16_t, Byte>(
+      wide, [&](const char16_t* in, Byte* out, std::int32_t cap) { return unicode.Decode(in, -1, out, cap); },
+      [&](const char16_t* p, Piece<Byte>& piece) { return unicode.DecodeStep(p, piece); }, "UNICODE decoding");
+  ExpectSameAtEveryCapacity<Byte, Byte>(
+      code, [&](const Byte* in, Byte* out, std::int32_t cap) { return transliteration.Encode(in, -1, out, cap); },
+      [&](const Byte* p, Piece<Byte>& piece) { return transliteration.EncodeStep(p, piece); }, "TELTRANS encoding");
+  ExpectSameAtEveryCapacity<Byte, Byte>(
+      typed, [&](const Byte* in, Byte* out, std::int32_t cap) { return transliteration.Decode(in, -1, out, cap); },
+      [&](const Byte* p, Piece<Byte>& piece) { return transliteration.DecodeStep(p, piece); }, "TELTRANS decoding");
+  const auto utf8Output = [&](std::int32_t capacity, bool fast) {
+    std::basic_string<Byte> out(static_cast<std::size_t>(capacity) + 4, 0x7E);
+    if (fast) {
+      unicode.EncodeUtf8(code.c_str(), out.data(), capacity);
+    } else {
+      Utf8Sink sink(out.data(), capacity);
+      RunLoop(code.c_str(), -1, sink, [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); });
+      sink.Finish();
+    }
+    return out;
+  };
+  const auto fullUtf8 = static_cast<std::int32_t>(utf8Output(static_cast<std::int32_t>(code.size()) * 12 + 64, false).find(Byte{0}));
+  for (std::int32_t capacity = 1; capacity <= fullUtf8 + 2; ++capacity) {
+    ASSERT_EQ(utf8Output(capacity, true), utf8Output(capacity, false)) << "UTF-8 output at capacity " << capacity;
+  }
+
+  // Lengths short of the text, with room for everything.
+  const auto cut = [&](const auto& input, const char* what, auto&& run, auto&& step) {
+    for (std::int32_t length = 0; length <= static_cast<std::int32_t>(input.size()); ++length) {
+      std::basic_string<Byte> expected(input.size() * 8 + 64, 0x7E);
+      std::basic_string<Byte> actual = expected;
+      const auto capacity = static_cast<std::int32_t>(expected.size());
+      const std::int32_t expectedUsed = RunLoop(input.c_str(), length, expected.data(), capacity, step);
+      const std::int32_t actualUsed = run(input.c_str(), length, actual.data(), capacity);
+      ASSERT_EQ(actualUsed, expectedUsed) << what << " of " << length << " units";
+      ASSERT_EQ(actual, expected) << what << " of " << length << " units";
+    }
+  };
+  cut(wide, "UNICODE decoding",
+      [&](const char16_t* in, std::int32_t n, Byte* out, std::int32_t cap) { return unicode.Decode(in, n, out, cap); },
+      [&](const char16_t* p, Piece<Byte>& piece) { return unicode.DecodeStep(p, piece); });
+  cut(code, "TELTRANS encoding",
+      [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) { return transliteration.Encode(in, n, out, cap); },
+      [&](const Byte* p, Piece<Byte>& piece) { return transliteration.EncodeStep(p, piece); });
+  cut(typed, "TELTRANS decoding",
+      [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) { return transliteration.Decode(in, n, out, cap); },
+      [&](const Byte* p, Piece<Byte>& piece) { return transliteration.DecodeStep(p, piece); });
+}
+
 // --- UTF-8 read two Telugu letters at a time ---
 
 TEST(Utf8Pairs, ReadsLikeOneCharacterAtATime) {

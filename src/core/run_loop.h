@@ -1,6 +1,8 @@
 // The run loop every converter shares: one step at a time, whole steps only, always terminated.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -122,9 +124,15 @@ inline constexpr std::int32_t kShortUtf8Max = 3 * kShortStepMax;
 // is the same as RunLoop's with `step` alone: every short step fits whole, as
 // its piece would have, and near the end of the buffer every step goes
 // through the piece and the sink's own check.
-template <class In, class Sink, class ShortStep, class Step>
-std::int32_t RunLoopWithShortSteps(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
-                                   ShortStep&& shortStep, Step&& step) {
+//
+// A converter may also answer whole runs of steps at once:
+// `shortRun(p, count, out, last)` takes steps from `p` while a step begins
+// within the next `count` units and `out` has not passed `last` (so that each
+// step, of at most `shortMax` units, fits), and returns what those whole
+// steps consumed and wrote, and nothing more (see RunByUnits).
+template <class In, class Sink, class ShortRun, class ShortStep, class Step>
+std::int32_t RunLoopWithShortRuns(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
+                                  ShortRun&& shortRun, ShortStep&& shortStep, Step&& step) {
   if (input == nullptr) return 0;
   length = ResolveLength(input, length);
   Piece<typename Sink::UnitType> piece;
@@ -136,6 +144,10 @@ std::int32_t RunLoopWithShortSteps(const In* input, std::int32_t length, Sink& s
       auto* out = stretch.begin;
       bool declined = false;
       while (position < length && out <= stretch.last) {
+        const ShortStepResult run = shortRun(input + position, length - position, out, stretch.last);
+        out += run.written;
+        position += run.consumed;
+        if (position >= length || out > stretch.last) break;
         const ShortStepResult done = shortStep(input + position, out);
         if (done.consumed <= 0) {
           declined = true;
@@ -155,6 +167,78 @@ std::int32_t RunLoopWithShortSteps(const In* input, std::int32_t length, Sink& s
     position += used;
   }
   return position;
+}
+
+// What RunByUnits' `unit` did at one input unit: the units it wrote, whether
+// the step it belongs to goes on into the next input unit, and whether the
+// run must stop before this unit (then it wrote nothing that counts).
+struct UnitResult {
+  std::int32_t written;
+  bool continues;
+  bool stop;
+};
+
+// A shortRun for converters that can spread each common step over the input
+// units it consumes, so that a run advances exactly one input unit at a time
+// whatever the text (the processor then never waits to learn where the next
+// step begins). A step spans one unit or two. `unit(p, taking, out)`
+// handles the input unit at `p`: `taking` (0 or 1) says that the step of the
+// unit before goes on into it. It may write a few units past what it
+// reports, so output is staged and copied out whole steps at a time: the
+// caller's buffer receives exactly the steps' output. A step the run cannot
+// finish (the input ends, or a unit within it stops the run) is left whole to
+// the caller.
+template <class In, class Out, class Unit>
+ShortStepResult RunByUnits(const In* p, std::int32_t count, Out* out, const Out* last, Unit&& unit) {
+  constexpr std::ptrdiff_t kStage = 256;
+  // Room for the step under way when the stage fills, and for a unit's
+  // writes past what it reports.
+  Out stage[kStage + 4 * kShortUtf8Max];
+  Out* const begin = out;
+  std::int32_t i = 0;
+  bool stopped = false;
+  while (!stopped && i < count && out <= last) {
+    // A step may begin while its place in the caller's buffer is not past `last`.
+    const Out* const stageLast = stage + std::min<std::ptrdiff_t>(last - out, kStage);
+    Out* s = stage;
+    std::uint32_t taking = 0;
+    std::int32_t lastWritten = 0;
+    const auto take = [&] {
+      const UnitResult done = unit(p + i, taking, s);
+      stopped = done.stop;
+      if (stopped) return;
+      s += done.written;
+      lastWritten = done.written;
+      taking = done.continues ? 1 : 0;
+      ++i;
+    };
+    // The loop's tests do not depend on the text, so that the processor can
+    // predict them; nor does anything in `unit` but the rare stop.
+    while (!stopped && i < count && s <= stageLast) take();
+    if (!stopped && taking != 0 && i < count) take();  // the second unit of the step under way
+    if (taking != 0) {  // a step not finished is left to the caller
+      s -= lastWritten;
+      --i;
+      stopped = true;
+    }
+    std::copy(stage, s, out);
+    out += s - stage;
+  }
+  return {i, static_cast<std::int32_t>(out - begin)};
+}
+
+// Runs of single short steps: no converter-wide run.
+struct NoShortRun {
+  template <class In, class Out>
+  ShortStepResult operator()(const In*, std::int32_t, Out*, const Out*) const {
+    return {0, 0};
+  }
+};
+
+template <class In, class Sink, class ShortStep, class Step>
+std::int32_t RunLoopWithShortSteps(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
+                                   ShortStep&& shortStep, Step&& step) {
+  return RunLoopWithShortRuns(input, length, sink, shortMax, NoShortRun{}, shortStep, step);
 }
 
 template <class In, class Out, class ShortStep, class Step>

@@ -86,6 +86,133 @@ void UnicodeConverter::MakeShortcuts() {
   }
   const char16_t virama[] = {kVirama};
   virama8_ = Utf8Form::Of(virama);
+  MakeRunCells();
+}
+
+// The steps of ordinary text, taken a unit at a time: a one-byte consonant
+// writes its byte, and the inherent vowel unless a vowel sign or the virama
+// follows; the sign after it writes its one byte; the virama after it writes
+// the separator when a vowel or vowel sign follows, else nothing; a unit
+// that begins a step of its own writes its plain entry. These are the short
+// step's answers, spread over the units they come from, so that the run
+// advances one unit at a time whatever the text. Anything else stops the run.
+void UnicodeConverter::MakeRunCells() {
+  runSlots_.fill(2);
+  runSlots_[0] = 0;
+  runSlots_[kBlockFirst >> 7] = 1;
+  freshCells_.fill(kRunStop);
+  takenCells_.fill(kRunStop);
+  for (std::uint32_t index = 0; index < kRunIndexSize; ++index) {
+    std::uint8_t cls = kNotSignOrVirama;
+    if (index >= kRangeSize && index < 2 * kRangeSize) {
+      const auto unit = static_cast<char16_t>(kBlockFirst + index - kRangeSize);
+      if (IsVowelSign(unit) || unit == kVirama) cls = 0;
+      if (IsIndependentVowel(unit) || IsVowelSign(unit)) cls |= kVowelOrSign;
+    }
+    unitClass_[index] = cls;
+  }
+  // By the class of the next unit:
+  constexpr bool kNever[4] = {false, false, false, false};
+  constexpr bool kBeforeSignOrVirama[4] = {true, false, true, false};
+  constexpr std::uint32_t kBeforeVowelOrSign[4] = {0, 0, 1, 1};
+  constexpr std::uint32_t kOne[4] = {1, 1, 1, 1};
+  for (std::uint32_t index = 0; index < 2 * kRangeSize; ++index) {
+    const bool telugu = index >= kRangeSize;
+    const std::uint32_t i = telugu ? index - kRangeSize : index;
+    const auto unit = static_cast<char16_t>(telugu ? kBlockFirst + i : i);
+    const Shortcut<DecodeGroup>& shortcut = telugu ? teluguShortcuts_[i] : asciiShortcuts_[i];
+    if (telugu && oneByteConsonants_[i] != 0) {
+      // The consonant, and the inherent vowel unless a vowel sign or the virama follows.
+      constexpr std::uint32_t kWithVowel[4] = {1, 2, 1, 2};
+      freshCells_[index] = RunCellOf(oneByteConsonants_[i], code::kVowelA, kWithVowel, kBeforeSignOrVirama);
+    } else if (shortcut.consonant.NoMatch() && shortcut.plain.complete &&
+               shortcut.plain.state == DecodeGroup::State::kDecided && shortcut.plain.entries[0].size <= 2) {
+      const DecodeGroup::Entry& plain = shortcut.plain.entries[0];
+      const std::uint32_t size[4] = {plain.size, plain.size, plain.size, plain.size};
+      freshCells_[index] = RunCellOf(plain.value[0], plain.value[1], size, kNever);
+    }
+    if (unit == kVirama) {
+      takenCells_[index] = RunCellOf(code::kSeparator, 0, kBeforeVowelOrSign, kNever);
+    } else if (telugu && oneByteSigns_[i] != 0) {
+      takenCells_[index] = RunCellOf(oneByteSigns_[i], 0, kOne, kNever);
+    }
+  }
+
+  // Encoding into UTF-8, a byte at a time: a consonant of one unit writes
+  // it, and the virama unless a vowel follows; the vowel after it writes its
+  // sign (the inherent vowel nothing); a byte that begins a step of its own
+  // writes its plain entry. These are the short step's answers too.
+  const auto encodeCell = [](const Utf8Form& form, std::uint32_t keptBeforeOther, std::uint32_t keptBeforeVowel,
+                             bool continuesBeforeVowel) {
+    EncodeRunCell cell = 0;
+    for (std::int32_t k = 0; k < form.size; ++k) cell |= static_cast<EncodeRunCell>(form.bytes[k]) << (8 * k);
+    cell |= static_cast<EncodeRunCell>(form.size) << 24;
+    cell |= static_cast<EncodeRunCell>(keptBeforeOther) << 32;
+    cell |= static_cast<EncodeRunCell>(keptBeforeVowel) << 36;
+    if (continuesBeforeVowel) cell |= 1ull << 41;
+    return cell;
+  };
+  freshCells8_.fill(kEncodeRunStop);
+  takenCells8_.fill(kEncodeRunStop);
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const EncodeShortcut& shortcut = encodeShortcuts_[b];
+    if (const char16_t consonant = oneUnitConsonants_[b]; consonant != 0) {
+      const char16_t unit[] = {consonant};
+      freshCells8_[b] = encodeCell(Utf8Form::Of(unit), 3 + virama8_.size, 3, true);
+    } else if (shortcut.consonant.NoMatch() && shortcut.plain.complete &&
+               shortcut.plain.state == EncodeGroup::State::kDecided && shortcut.plain8[0].usable &&
+               shortcut.plain8[0].size <= 3) {
+      const Utf8Form& plain = shortcut.plain8[0];
+      freshCells8_[b] = encodeCell(plain, plain.size, plain.size, false);
+    }
+    if (b == code::kVowelA) {
+      takenCells8_[b] = encodeCell(Utf8Form{}, 0, 0, false);
+    } else if (const char16_t sign = oneUnitSigns_[b]; sign != 0) {
+      const char16_t unit[] = {sign};
+      takenCells8_[b] = encodeCell(Utf8Form::Of(unit), 3, 3, false);
+    }
+  }
+}
+
+ShortStepResult UnicodeConverter::EncodeRunUtf8(const Byte* p, std::int32_t count, Byte* out,
+                                                const Byte* last) const {
+  return RunByUnits(p, count, out, last, [this](const Byte* q, std::uint32_t taking, Byte* s) -> UnitResult {
+    // q[0] is not the terminator, so q[1] may be read.
+    const std::uint32_t vowelNext = IsVowel(q[1]) ? 1 : 0;
+    const EncodeRunCell fresh = freshCells8_[q[0]];
+    const EncodeRunCell taken = takenCells8_[q[0]];
+    const EncodeRunCell cell = fresh ^ ((fresh ^ taken) & (0ull - taking));
+    // The form and the virama after it are staged; the first n bytes count.
+    s[0] = static_cast<Byte>(cell);
+    s[1] = static_cast<Byte>(cell >> 8);
+    s[2] = static_cast<Byte>(cell >> 16);
+    Byte* const virama = s + ((cell >> 24) & 15);
+    virama[0] = virama8_.bytes[0];
+    virama[1] = virama8_.bytes[1];
+    virama[2] = virama8_.bytes[2];
+    const auto n = static_cast<std::int32_t>((cell >> (32 + 4 * vowelNext)) & 15);
+    const bool continues = ((cell >> (40 + vowelNext)) & 1) != 0;
+    return {n, continues, (cell & kEncodeRunStop) != 0};
+  });
+}
+
+ShortStepResult UnicodeConverter::DecodeRun(const char16_t* p, std::int32_t count, Byte* out,
+                                            const Byte* last) const {
+  return RunByUnits(p, count, out, last, [this](const char16_t* q, std::uint32_t taking, Byte* s) -> UnitResult {
+    // q[0] is not the terminator, so q[1] may be read. Both cells are read
+    // whatever the state, and what follows is arithmetic.
+    const std::uint32_t index = RunIndex(q[0]);
+    const std::uint32_t nextClass = unitClass_[RunIndex(q[1])];
+    const RunCell fresh = freshCells_[index];
+    const RunCell taken = takenCells_[index];
+    const RunCell cell = fresh ^ ((fresh ^ taken) & (0u - taking));
+    // Both bytes are staged; the first n count.
+    s[0] = static_cast<Byte>(cell);
+    s[1] = static_cast<Byte>(cell >> 8);
+    const std::uint32_t n = (cell >> (16 + 2 * nextClass)) & 3;
+    const bool continues = ((cell >> (24 + nextClass)) & 1) != 0;
+    return {static_cast<std::int32_t>(n), continues, (cell & kRunStop) != 0};
+  });
 }
 
 std::int32_t UnicodeConverter::DecodeStep(const char16_t* p, Piece<Byte>& piece) const {
@@ -228,8 +355,14 @@ Byte UnicodeConverter::FirstDecodedByte(char16_t unit) const {
 
 std::int32_t UnicodeConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
                                       std::int32_t capacity) const {
-  return RunLoopWithShortSteps(input, length, output, capacity, DecodeShortStep(),
-                               [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  BufferSink<Byte> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return RunLoopWithShortRuns(
+      input, length, sink, kShortStepMax,
+      [this](const char16_t* p, std::int32_t count, Byte* out, const Byte* last) {
+        return DecodeRun(p, count, out, last);
+      },
+      DecodeShortStep(), [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 template <class Sink>
@@ -312,8 +445,17 @@ std::int32_t UnicodeConverter::EncodeInto(const Byte* input, std::int32_t length
     if (sign < 0) return {length, n};
     return {length + after.sign.entries[sign].keyLength, n + write(after.sign8, after.sign, sign, out + n)};
   };
-  return RunLoopWithShortSteps(input, length, sink, kUtf8 ? kShortUtf8Max : kShortStepMax, shortStep,
-                               [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+  const auto step = [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); };
+  if constexpr (kUtf8) {
+    return RunLoopWithShortRuns(
+        input, length, sink, kShortUtf8Max,
+        [this](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
+          return EncodeRunUtf8(p, count, out, last);
+        },
+        shortStep, step);
+  } else {
+    return RunLoopWithShortSteps(input, length, sink, kShortStepMax, shortStep, step);
+  }
 }
 
 std::int32_t UnicodeConverter::Encode(const Byte* input, std::int32_t length, char16_t* output,

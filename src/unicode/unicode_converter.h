@@ -98,6 +98,12 @@ class UnicodeConverter {
   }
   // The short decoding step as a function object, for Decode's run.
   auto DecodeShortStep() const;
+  // Decodes a run of ordinary text a unit at a time (the shortRun of
+  // RunLoopWithShortRuns): see MakeRunCells.
+  ShortStepResult DecodeRun(const char16_t* p, std::int32_t count, Byte* out, const Byte* last) const;
+  // Encodes a run of internal code into UTF-8 a byte at a time, the same way.
+  ShortStepResult EncodeRunUtf8(const Byte* p, std::int32_t count, Byte* out, const Byte* last) const;
+  void MakeRunCells();
   // Encode's run into any sink: UTF-16 units into a buffer, or their UTF-8 form.
   template <class Sink>
   std::int32_t EncodeInto(const Byte* input, std::int32_t length, Sink& sink) const;
@@ -119,6 +125,49 @@ class UnicodeConverter {
   std::array<char16_t, 256> oneUnitConsonants_{};
   std::array<char16_t, 256> oneUnitSigns_{};
   std::array<EncodeShortcut, 256> encodeShortcuts_{};
+  // What DecodeRun does at a unit, packed in 32 bits by the class of the
+  // unit after it (0 to 3, see unitClass_): the two bytes it may write (bits
+  // 0-15); how many of them it keeps (bits 16-23, two bits per class);
+  // whether its step goes on into the next unit (bits 24-27, one per class:
+  // a consonant followed by a vowel sign or the virama); bit 28 ends the run
+  // before the unit.
+  using RunCell = std::uint32_t;
+  static constexpr RunCell kRunStop = 1u << 28;
+  static constexpr RunCell RunCellOf(Byte first, Byte second, const std::uint32_t (&kept)[4],
+                                     const bool (&continues)[4]) {
+    RunCell cell = first | (static_cast<RunCell>(second) << 8);
+    for (std::uint32_t cls = 0; cls < 4; ++cls) {
+      cell |= kept[cls] << (16 + 2 * cls);
+      if (continues[cls]) cell |= 1u << (24 + cls);
+    }
+    return cell;
+  }
+  // Units are looked at by slot: ASCII, the Telugu block, and all the rest.
+  static constexpr std::uint32_t kRunSlots = 3;
+  static constexpr std::uint32_t kRunIndexSize = kRunSlots * kRangeSize;
+  std::uint32_t RunIndex(char16_t unit) const {
+    return runSlots_[unit >> 7] * kRangeSize + (unit & (kRangeSize - 1));
+  }
+  std::array<std::uint8_t, 0x10000 / kRangeSize> runSlots_{};
+  // Cells for a unit that begins a step, and for one that a consonant's step
+  // takes in (a vowel sign or the virama after it).
+  std::array<RunCell, kRunIndexSize> freshCells_{};
+  std::array<RunCell, kRunIndexSize> takenCells_{};
+  // The class of a unit, for the unit before it: bit 0 when it is neither a
+  // vowel sign nor the virama, bit 1 when it is a vowel or a vowel sign.
+  static constexpr std::uint32_t kNotSignOrVirama = 1;
+  static constexpr std::uint32_t kVowelOrSign = 2;
+  std::array<std::uint8_t, kRunIndexSize> unitClass_{};
+  // What EncodeRunUtf8 does at a byte, packed in 64 bits by whether the next
+  // byte is a vowel (class 1) or not (class 0): up to three bytes of UTF-8
+  // (bits 0-23), then the virama's three bytes at the offset in bits 24-27;
+  // how many of those bytes it keeps (bits 32-35 for class 0, 36-39 for
+  // class 1); whether its step goes on into the next byte (bit 40 + class: a
+  // consonant before a vowel); bit 44 ends the run before the byte.
+  using EncodeRunCell = std::uint64_t;
+  static constexpr EncodeRunCell kEncodeRunStop = 1ull << 44;
+  std::array<EncodeRunCell, 256> freshCells8_{};
+  std::array<EncodeRunCell, 256> takenCells8_{};
   Utf8Form virama8_;
 };
 
