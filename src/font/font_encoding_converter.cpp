@@ -58,6 +58,7 @@ FontEncodingConverter::FontEncodingConverter() {
     } else if (syllableTableCount_ < kSyllableTables) {
       index = syllableTableCount_++;
       syllableTableKeys_[index] = ToUnits(row.key);
+      syllableTablesByKey_[key[0]].push_back(static_cast<std::uint8_t>(index));
     }
     if (index >= kSyllableTables) continue;
     MappingTable& table = syllableTables_[index];
@@ -76,13 +77,21 @@ FontEncodingConverter::FontEncodingConverter() {
     const std::size_t index = SyllableTableIndex(row.internal.View());
     if (index < kSyllableTables) syllableTables_[index].AddEntry(ToUnits(row.internal), ToUnits(row.glyphs));
   }
+  for (std::uint32_t glyph = 1; glyph < 256; ++glyph) {
+    for (std::size_t i = 0; i < syllableTableCount_; ++i) {
+      if (!syllableTables_[i].RightKeyed().Candidates(glyph).empty()) {
+        syllableTablesByGlyph_[glyph].push_back(static_cast<std::uint8_t>(i));
+      }
+    }
+  }
 }
 
 std::size_t FontEncodingConverter::SyllableTableIndex(std::span<const Byte> syllable) const {
   // The table whose key is the longest prefix: the cluster k+ss before k.
   std::size_t best = kSyllableTables;
   std::size_t bestLength = 0;
-  for (std::size_t i = 0; i < syllableTableCount_; ++i) {
+  if (syllable.empty()) return best;
+  for (const std::size_t i : syllableTablesByKey_[syllable[0]]) {
     const auto key = syllableTableKeys_[i].View();
     if (key.size() > bestLength && key.size() <= syllable.size() &&
         std::equal(key.begin(), key.end(), syllable.begin())) {
@@ -345,8 +354,9 @@ std::int32_t FontEncodingConverter::DecomposeSyllable(const Byte* p, std::int32_
 
 Match<Byte, Byte> FontEncodingConverter::MatchSyllableGlyphs(const Byte* p) const {
   // Tables in list order; a later table wins only with a strictly longer match.
+  // Tables without a glyph string beginning with p[0] match nothing there.
   Match<Byte, Byte> best;
-  for (std::size_t i = 0; i < syllableTableCount_; ++i) {
+  for (const std::uint8_t i : syllableTablesByGlyph_[p[0]]) {
     const auto match = syllableTables_[i].MatchRight(p);
     if (match.length > best.length) best = match;
   }

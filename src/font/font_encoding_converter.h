@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
@@ -68,6 +69,12 @@ class FontEncodingConverter {
   // The key each syllable table is for (one consonant, or the cluster).
   std::array<Units<Byte>, kSyllableTables> syllableTableKeys_;
   std::size_t syllableTableCount_ = 0;
+  // For each glyph byte, the syllable tables (in list order) with a glyph
+  // string that begins with it: the only ones MatchSyllableGlyphs need ask.
+  std::array<std::vector<std::uint8_t>, 256> syllableTablesByGlyph_;
+  // For each internal byte, the syllable tables (in list order) whose key
+  // begins with it: the only ones SyllableTableIndex need compare.
+  std::array<std::vector<std::uint8_t>, 256> syllableTablesByKey_;
 };
 
 }  // namespace tirmok
