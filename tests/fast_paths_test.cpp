@@ -237,6 +237,9 @@ TEST(ShortSteps, LongTextAndShortLengthsMatchTheStepByStepRun) {
   ExpectSameAtEveryCapacity<char16_t, Byte>(
       wide, [&](const char16_t* in, Byte* out, std::int32_t cap) { return unicode.Decode(in, -1, out, cap); },
       [&](const char16_t* p, Piece<Byte>& piece) { return unicode.DecodeStep(p, piece); }, "UNICODE decoding");
+  ExpectSameAtEveryCapacity<Byte, char16_t>(
+      code, [&](const Byte* in, char16_t* out, std::int32_t cap) { return unicode.Encode(in, -1, out, cap); },
+      [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); }, "UNICODE encoding");
   ExpectSameAtEveryCapacity<Byte, Byte>(
       code, [&](const Byte* in, Byte* out, std::int32_t cap) { return transliteration.Encode(in, -1, out, cap); },
       [&](const Byte* p, Piece<Byte>& piece) { return transliteration.EncodeStep(p, piece); }, "TELTRANS encoding");
@@ -260,10 +263,10 @@ TEST(ShortSteps, LongTextAndShortLengthsMatchTheStepByStepRun) {
   }
 
   // Lengths short of the text, with room for everything.
-  const auto cut = [&](const auto& input, const char* what, auto&& run, auto&& step) {
+  const auto cut = [&]<class Out = Byte>(const auto& input, const char* what, auto&& run, auto&& step) {
     for (std::int32_t length = 0; length <= static_cast<std::int32_t>(input.size()); ++length) {
-      std::basic_string<Byte> expected(input.size() * 8 + 64, 0x7E);
-      std::basic_string<Byte> actual = expected;
+      std::basic_string<Out> expected(input.size() * 8 + 64, Out{0x7E});
+      std::basic_string<Out> actual = expected;
       const auto capacity = static_cast<std::int32_t>(expected.size());
       const std::int32_t expectedUsed = RunLoop(input.c_str(), length, expected.data(), capacity, step);
       const std::int32_t actualUsed = run(input.c_str(), length, actual.data(), capacity);
@@ -274,6 +277,10 @@ TEST(ShortSteps, LongTextAndShortLengthsMatchTheStepByStepRun) {
   cut(wide, "UNICODE decoding",
       [&](const char16_t* in, std::int32_t n, Byte* out, std::int32_t cap) { return unicode.Decode(in, n, out, cap); },
       [&](const char16_t* p, Piece<Byte>& piece) { return unicode.DecodeStep(p, piece); });
+  cut.operator()<char16_t>(
+      code, "UNICODE encoding",
+      [&](const Byte* in, std::int32_t n, char16_t* out, std::int32_t cap) { return unicode.Encode(in, n, out, cap); },
+      [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); });
   cut(code, "TELTRANS encoding",
       [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) { return transliteration.Encode(in, n, out, cap); },
       [&](const Byte* p, Piece<Byte>& piece) { return transliteration.EncodeStep(p, piece); });

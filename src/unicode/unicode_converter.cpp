@@ -138,58 +138,84 @@ void UnicodeConverter::MakeRunCells() {
     }
   }
 
-  // Encoding into UTF-8, a byte at a time: a consonant of one unit writes
-  // it, and the virama unless a vowel follows; the vowel after it writes its
-  // sign (the inherent vowel nothing); a byte that begins a step of its own
-  // writes its plain entry. These are the short step's answers too.
-  const auto encodeCell = [](const Utf8Form& form, std::uint32_t keptBeforeOther, std::uint32_t keptBeforeVowel,
-                             bool continuesBeforeVowel) {
-    EncodeRunCell cell = 0;
-    for (std::int32_t k = 0; k < form.size; ++k) cell |= static_cast<EncodeRunCell>(form.bytes[k]) << (8 * k);
-    cell |= static_cast<EncodeRunCell>(form.size) << 24;
+  // Encoding a byte at a time: a consonant of one unit writes it, and the
+  // virama unless a vowel follows; the vowel after it writes its sign (the
+  // inherent vowel nothing); a byte that begins a step of its own writes its
+  // plain entry. These are the short step's answers too. `form` holds the
+  // output units (UTF-16) or bytes (UTF-8) packed from bit 0.
+  const auto encodeCell = [](std::uint32_t form, std::uint32_t size, std::uint32_t keptBeforeOther,
+                             std::uint32_t keptBeforeVowel, bool continuesBeforeVowel) {
+    EncodeRunCell cell = form;
+    cell |= static_cast<EncodeRunCell>(size) << 24;
     cell |= static_cast<EncodeRunCell>(keptBeforeOther) << 32;
     cell |= static_cast<EncodeRunCell>(keptBeforeVowel) << 36;
     if (continuesBeforeVowel) cell |= 1ull << 41;
     return cell;
   };
-  freshCells8_.fill(kEncodeRunStop);
-  takenCells8_.fill(kEncodeRunStop);
+  const auto packed = [](const Utf8Form& form) {
+    std::uint32_t bytes = 0;
+    for (std::int32_t k = 0; k < form.size; ++k) bytes |= static_cast<std::uint32_t>(form.bytes[k]) << (8 * k);
+    return bytes;
+  };
+  const auto utf8 = [](char16_t unit) {
+    const char16_t units[] = {unit};
+    return Utf8Form::Of(units);
+  };
+  for (EncodeRunCells* cells : {&encodeCells16_, &encodeCells8_}) {
+    cells->fresh.fill(kEncodeRunStop);
+    cells->taken.fill(kEncodeRunStop);
+  }
+  const std::uint32_t virama8 = virama8_.size;
   for (std::uint32_t b = 1; b < 256; ++b) {
     const EncodeShortcut& shortcut = encodeShortcuts_[b];
+    const bool plain = shortcut.consonant.NoMatch() && shortcut.plain.complete &&
+                       shortcut.plain.state == EncodeGroup::State::kDecided;
     if (const char16_t consonant = oneUnitConsonants_[b]; consonant != 0) {
-      const char16_t unit[] = {consonant};
-      freshCells8_[b] = encodeCell(Utf8Form::Of(unit), 3 + virama8_.size, 3, true);
-    } else if (shortcut.consonant.NoMatch() && shortcut.plain.complete &&
-               shortcut.plain.state == EncodeGroup::State::kDecided && shortcut.plain8[0].usable &&
-               shortcut.plain8[0].size <= 3) {
-      const Utf8Form& plain = shortcut.plain8[0];
-      freshCells8_[b] = encodeCell(plain, plain.size, plain.size, false);
+      encodeCells16_.fresh[b] = encodeCell(consonant, 1, 2, 1, true);
+      const Utf8Form form = utf8(consonant);
+      encodeCells8_.fresh[b] = encodeCell(packed(form), form.size, form.size + virama8, form.size, true);
+    } else if (plain) {
+      if (const EncodeGroup::Entry& entry = shortcut.plain.entries[0]; entry.size <= 1) {
+        encodeCells16_.fresh[b] = encodeCell(entry.value[0], entry.size, entry.size, entry.size, false);
+      }
+      if (const Utf8Form& form = shortcut.plain8[0]; form.usable && form.size <= 3) {
+        encodeCells8_.fresh[b] = encodeCell(packed(form), form.size, form.size, form.size, false);
+      }
     }
     if (b == code::kVowelA) {
-      takenCells8_[b] = encodeCell(Utf8Form{}, 0, 0, false);
+      encodeCells16_.taken[b] = encodeCell(0, 0, 0, 0, false);
+      encodeCells8_.taken[b] = encodeCell(0, 0, 0, 0, false);
     } else if (const char16_t sign = oneUnitSigns_[b]; sign != 0) {
-      const char16_t unit[] = {sign};
-      takenCells8_[b] = encodeCell(Utf8Form::Of(unit), 3, 3, false);
+      encodeCells16_.taken[b] = encodeCell(sign, 1, 1, 1, false);
+      const Utf8Form form = utf8(sign);
+      encodeCells8_.taken[b] = encodeCell(packed(form), form.size, form.size, form.size, false);
     }
   }
 }
 
-ShortStepResult UnicodeConverter::EncodeRunUtf8(const Byte* p, std::int32_t count, Byte* out,
-                                                const Byte* last) const {
-  return RunByUnits(p, count, out, last, [this](const Byte* q, std::uint32_t taking, Byte* s) -> UnitResult {
+template <class Out>
+ShortStepResult UnicodeConverter::EncodeRun(const Byte* p, std::int32_t count, Out* out, const Out* last) const {
+  constexpr bool kUtf8 = std::is_same_v<Out, Byte>;
+  const EncodeRunCells& cells = kUtf8 ? encodeCells8_ : encodeCells16_;
+  return RunByUnits(p, count, out, last, [this, &cells](const Byte* q, std::uint32_t taking, Out* s) -> UnitResult {
     // q[0] is not the terminator, so q[1] may be read.
     const std::uint32_t vowelNext = IsVowel(q[1]) ? 1 : 0;
-    const EncodeRunCell fresh = freshCells8_[q[0]];
-    const EncodeRunCell taken = takenCells8_[q[0]];
+    const EncodeRunCell fresh = cells.fresh[q[0]];
+    const EncodeRunCell taken = cells.taken[q[0]];
     const EncodeRunCell cell = fresh ^ ((fresh ^ taken) & (0ull - taking));
-    // The form and the virama after it are staged; the first n bytes count.
-    s[0] = static_cast<Byte>(cell);
-    s[1] = static_cast<Byte>(cell >> 8);
-    s[2] = static_cast<Byte>(cell >> 16);
-    Byte* const virama = s + ((cell >> 24) & 15);
-    virama[0] = virama8_.bytes[0];
-    virama[1] = virama8_.bytes[1];
-    virama[2] = virama8_.bytes[2];
+    // The form and the virama after it are staged; the first n units count.
+    Out* const virama = s + ((cell >> 24) & 15);
+    if constexpr (kUtf8) {
+      s[0] = static_cast<Byte>(cell);
+      s[1] = static_cast<Byte>(cell >> 8);
+      s[2] = static_cast<Byte>(cell >> 16);
+      virama[0] = virama8_.bytes[0];
+      virama[1] = virama8_.bytes[1];
+      virama[2] = virama8_.bytes[2];
+    } else {
+      s[0] = static_cast<char16_t>(cell);
+      virama[0] = kVirama;
+    }
     const auto n = static_cast<std::int32_t>((cell >> (32 + 4 * vowelNext)) & 15);
     const bool continues = ((cell >> (40 + vowelNext)) & 1) != 0;
     return {n, continues, (cell & kEncodeRunStop) != 0};
@@ -445,17 +471,10 @@ std::int32_t UnicodeConverter::EncodeInto(const Byte* input, std::int32_t length
     if (sign < 0) return {length, n};
     return {length + after.sign.entries[sign].keyLength, n + write(after.sign8, after.sign, sign, out + n)};
   };
-  const auto step = [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); };
-  if constexpr (kUtf8) {
-    return RunLoopWithShortRuns(
-        input, length, sink, kShortUtf8Max,
-        [this](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
-          return EncodeRunUtf8(p, count, out, last);
-        },
-        shortStep, step);
-  } else {
-    return RunLoopWithShortSteps(input, length, sink, kShortStepMax, shortStep, step);
-  }
+  return RunLoopWithShortRuns(
+      input, length, sink, kUtf8 ? kShortUtf8Max : kShortStepMax,
+      [this](const Byte* p, std::int32_t count, Out* out, const Out* last) { return EncodeRun(p, count, out, last); },
+      shortStep, [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
 }
 
 std::int32_t UnicodeConverter::Encode(const Byte* input, std::int32_t length, char16_t* output,

@@ -101,8 +101,10 @@ class UnicodeConverter {
   // Decodes a run of ordinary text a unit at a time (the shortRun of
   // RunLoopWithShortRuns): see MakeRunCells.
   ShortStepResult DecodeRun(const char16_t* p, std::int32_t count, Byte* out, const Byte* last) const;
-  // Encodes a run of internal code into UTF-8 a byte at a time, the same way.
-  ShortStepResult EncodeRunUtf8(const Byte* p, std::int32_t count, Byte* out, const Byte* last) const;
+  // Encodes a run of internal code a byte at a time, the same way, into
+  // UTF-16 (Out char16_t) or UTF-8 (Out Byte).
+  template <class Out>
+  ShortStepResult EncodeRun(const Byte* p, std::int32_t count, Out* out, const Out* last) const;
   void MakeRunCells();
   // Encode's run into any sink: UTF-16 units into a buffer, or their UTF-8 form.
   template <class Sink>
@@ -158,16 +160,22 @@ class UnicodeConverter {
   static constexpr std::uint32_t kNotSignOrVirama = 1;
   static constexpr std::uint32_t kVowelOrSign = 2;
   std::array<std::uint8_t, kRunIndexSize> unitClass_{};
-  // What EncodeRunUtf8 does at a byte, packed in 64 bits by whether the next
-  // byte is a vowel (class 1) or not (class 0): up to three bytes of UTF-8
-  // (bits 0-23), then the virama's three bytes at the offset in bits 24-27;
-  // how many of those bytes it keeps (bits 32-35 for class 0, 36-39 for
-  // class 1); whether its step goes on into the next byte (bit 40 + class: a
-  // consonant before a vowel); bit 44 ends the run before the byte.
+  // What EncodeRun does at a byte, packed in 64 bits by whether the next
+  // byte is a vowel (class 1) or not (class 0): one unit of UTF-16, or up to
+  // three bytes of UTF-8 (bits 0-23), then the virama at the offset in bits
+  // 24-27; how many of those units it keeps (bits 32-35 for class 0, 36-39
+  // for class 1); whether its step goes on into the next byte (bit 40 +
+  // class: a consonant before a vowel); bit 44 ends the run before the byte.
+  // Cells for a byte that begins a step and for a vowel after a consonant,
+  // for each output.
   using EncodeRunCell = std::uint64_t;
   static constexpr EncodeRunCell kEncodeRunStop = 1ull << 44;
-  std::array<EncodeRunCell, 256> freshCells8_{};
-  std::array<EncodeRunCell, 256> takenCells8_{};
+  struct EncodeRunCells {
+    std::array<EncodeRunCell, 256> fresh{};
+    std::array<EncodeRunCell, 256> taken{};
+  };
+  EncodeRunCells encodeCells16_;
+  EncodeRunCells encodeCells8_;
   Utf8Form virama8_;
 };
 
