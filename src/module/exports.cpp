@@ -21,6 +21,7 @@ void PrintMessage(const char* message) {
 
 using tirmok::ConverterModule;
 using tirmok::Format;
+using tirmok::ModuleLock;
 
 extern "C" int32_t LpxConvert(const void* input, const char* inputFormat, void* output,
                               const char* outputFormat, int32_t capacity) {
@@ -69,7 +70,7 @@ extern "C" int32_t LpxDateConvert(const char* input, int32_t fromEnglish, char* 
     auto* out = reinterpret_cast<tirmok::Byte*>(output);
     out[0] = 0;
     const std::int64_t required = tirmok::RequiredCapacity(static_cast<std::int64_t>(std::strlen(input)));
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
     // Telugu phrases are normalised in the scratch buffers; sized by the same
     // rule as a conversion, they hold any phrase whole.
     if (!module.scratch.Reserve(required)) return 0;
@@ -85,7 +86,7 @@ extern "C" int32_t LpxSetProperty(const char* key, const char* value) {
   try {
     if (key == nullptr || value == nullptr) return 0;
     ConverterModule& module = ConverterModule::Instance();
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
     module.properties.insert_or_assign(std::string(key), std::string(value));
     return 1;
   } catch (...) {

@@ -220,7 +220,7 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
 }
 
 std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
-                         const PropertyStore& properties, std::recursive_mutex* lock, const void* input,
+                         const PropertyStore& properties, ModuleLock* lock, const void* input,
                          Format from, void* output, Format to, std::int32_t capacity) {
   const std::int64_t n = MeasureInput(input, from);
   const std::int64_t required = RequiredCapacity(n);
@@ -246,8 +246,8 @@ std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch
 
   std::int32_t result = 0;
   {
-    std::unique_lock<std::recursive_mutex> guard;
-    if (lock != nullptr) guard = std::unique_lock<std::recursive_mutex>(*lock);
+    std::unique_lock<ModuleLock> guard;
+    if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
     if (!scratch.Reserve(required)) {
       auto* bytes = static_cast<Byte*>(output);
       const std::size_t room = static_cast<std::size_t>(capacity - 1);
@@ -278,7 +278,7 @@ std::int32_t HubCompare(ConverterModule& module, const void* string1, Format for
   const std::int64_t required = RequiredCapacity(std::max(n1, n2));
   if (required > std::numeric_limits<std::int32_t>::max()) return 0;
   const auto compare = [&](const void* first, const void* second) -> std::int32_t {
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
     if (!module.scratch.Reserve(required)) return 0;
     return CompareWith(module.converters, module.scratch, first, static_cast<std::int32_t>(n1), format1, second,
                        static_cast<std::int32_t>(n2), format2);
