@@ -55,6 +55,33 @@ TEST(FormatNames, ComparisonWithAnInvalidNamePrintsAndGivesMinusOne) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Invalid data format.\r\nInvalid data format.\r\n");
 }
 
+// Every name, with any one of its characters changed in bit 0x20 (the bit
+// that tells an ASCII letter's cases apart), cut short or run on: only the
+// case changes of letters still name the format. Each call is a size query of
+// an empty string, whose answer is 4096 for any valid input name.
+TEST(FormatNames, OnlyLettersChangeCase) {
+  const char* const names[] = {"TELTRANS", "LPXCODE",  "LPXKBD",        "INSCRIPT", "ANSI",           "UNICODE",
+                               "UTF-8",    "COLLCODE", "ISO15919_ANSI", "ISO15919", "ISO15919_UTF_8", "BRAILLE"};
+  const char16_t empty[1] = {0};  // empty in byte and 16-bit formats alike
+  const auto sizeFor = [&](const std::string& name) {
+    testing::internal::CaptureStdout();
+    const std::int32_t size = LpxConvert(empty, name.c_str(), nullptr, "TELTRANS", 0);
+    testing::internal::GetCapturedStdout();
+    return size;
+  };
+  for (const std::string name : names) {
+    EXPECT_EQ(sizeFor(name), 4096) << name;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      std::string twin = name;
+      twin[i] = static_cast<char>(twin[i] ^ 0x20);  // "uNICODE", "UTF\r8", "ISO\x11" "5919" ...
+      const bool letter = name[i] >= 'A' && name[i] <= 'Z';
+      EXPECT_EQ(sizeFor(twin), letter ? 4096 : 0) << name << " changed at " << i;
+    }
+    EXPECT_EQ(sizeFor(name.substr(0, name.size() - 1)), 0) << name;
+    EXPECT_EQ(sizeFor(name + "_"), 0) << name;
+  }
+}
+
 TEST(SizeQuery, IsTwentyBytesPerInputUnitPlus4096) {
   const std::u16string wide(10, u'\u0C15');
   const std::string narrow(10, 'k');

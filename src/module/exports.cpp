@@ -50,7 +50,8 @@ extern "C" int32_t LpxCompare(const void* string1, const char* format1, const vo
   try {
     if (format1 == nullptr || format2 == nullptr) return -1;
     const auto first = tirmok::ParseFormat(format1);
-    const auto second = tirmok::ParseFormat(format2);
+    // Callers mostly pass one name for both strings.
+    const auto second = format2 == format1 ? first : tirmok::ParseFormat(format2);
     if (!first || !second) {
       tirmok::PrintMessage("Invalid data format.\r\n");
       return -1;
