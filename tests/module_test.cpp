@@ -198,6 +198,37 @@ TEST(Alignment, SixteenBitStringsAtOddAddressesAreReadAndWrittenSafely) {
   EXPECT_EQ(output[0], 0xEE);
 }
 
+// Operands of the 16-bit formats at odd addresses compare as they do aligned,
+// whether the first letters decide or more of the words is needed.
+TEST(Alignment, SixteenBitOperandsAtOddAddressesCompareAsAligned) {
+  struct Row {
+    std::u16string a;
+    const char* formatA;
+    std::u16string b;
+    const char* formatB;
+    std::int32_t expected;
+  } rows[] = {
+      {u"\u0C15", "UNICODE", u"\u0C16", "UNICODE", -1},                // KA before KHA
+      {u"\u0C15\u0C3F", "UNICODE", u"\u0C15", "UNICODE", 1},           // KA, VOWEL SIGN I after KA
+      {u"\u0C15\u0C3F", "UNICODE", u"\u0C15\u0C3F", "UNICODE", 0},     // the same word
+      {u"", "UNICODE", u"\u0C05", "UNICODE", -1},                      // empty before A
+      {u"\uE67A\uE666", "COLLCODE", u"\u0C15\u0C3F", "UNICODE", 0},    // ki as collation units
+  };
+  const auto placed = [](const std::u16string& text, std::vector<unsigned char>& room) {
+    room.assign(2 * (text.size() + 1) + 1, 0);
+    std::memcpy(room.data() + 1, text.c_str(), 2 * (text.size() + 1));
+    return static_cast<const void*>(room.data() + 1);
+  };
+  for (const Row& row : rows) {
+    std::vector<unsigned char> roomA, roomB;
+    EXPECT_EQ(LpxCompare(row.a.c_str(), row.formatA, row.b.c_str(), row.formatB), row.expected) << Describe(row.a);
+    EXPECT_EQ(LpxCompare(placed(row.a, roomA), row.formatA, placed(row.b, roomB), row.formatB), row.expected)
+        << Describe(row.a);
+    EXPECT_EQ(LpxCompare(placed(row.a, roomA), row.formatA, row.b.c_str(), row.formatB), row.expected)
+        << Describe(row.a);
+  }
+}
+
 TEST(Date, OutputIsTerminatedAndTheResultIsItsLength) {
   char out[64];
   const auto n = LpxDateConvert("10:30", 1, out, sizeof out);

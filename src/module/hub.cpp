@@ -195,14 +195,12 @@ std::int32_t ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch
   return OutputLength(output, to);
 }
 
-std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                         std::int32_t length1, Format format1, const void* string2,
-                         std::int32_t length2, Format format2) {
-  // Most comparisons of Telugu words are decided within their first
-  // syllables; the streams reach the answer without the full strings.
-  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
-    return *streamed;
-  }
+namespace {
+
+// The comparison of the two full collation strings.
+std::int32_t CompareCollationStrings(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
+                                     std::int32_t length1, Format format1, const void* string2,
+                                     std::int32_t length2, Format format2) {
   if (!CollationString(converters, scratch, string1, length1, format1, scratch.WideA())) return -1;
   if (!CollationString(converters, scratch, string2, length2, format2, scratch.WideB())) return -1;
   const char16_t* a = scratch.WideA();
@@ -217,6 +215,19 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
     }
     if (a[i] == 0) return 0;
   }
+}
+
+}  // namespace
+
+std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
+                         std::int32_t length1, Format format1, const void* string2,
+                         std::int32_t length2, Format format2) {
+  // Most comparisons of Telugu words are decided within their first
+  // syllables; the streams reach the answer without the full strings.
+  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
+    return *streamed;
+  }
+  return CompareCollationStrings(converters, scratch, string1, length1, format1, string2, length2, format2);
 }
 
 std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
