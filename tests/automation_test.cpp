@@ -252,7 +252,7 @@ TEST(ComShapes, ACHostCallsTheMethodsThroughTheVtableInTheWindowsOrder) {
   EXPECT_EQ(vtbl->ConvertDate(self, a.get(), 1, date.out()), S_OK);
   Bstr key(u"AUTOMATION_VTABLE_KEY"), value(u"v");
   EXPECT_EQ(vtbl->SetProperty(self, key.get(), value.get()), S_OK);
-  std::lock_guard<std::recursive_mutex> lock(ConverterModule::Instance().moduleLock);
+  std::lock_guard<ModuleLock> lock(ConverterModule::Instance().moduleLock);
   EXPECT_NE(FindProperty(ConverterModule::Instance().properties, "AUTOMATION_VTABLE_KEY"), nullptr);
 }
 
@@ -491,7 +491,7 @@ TEST(SetProperty, StoresTheKeyAndValueAsWindows1252TextThatBrailleReads) {
   EXPECT_EQ(plain.text, ThroughExports(digits, "UNICODE", "BRAILLE"));
 
   EXPECT_EQ(object->SetProperty(euroKey.get(), euroValue.get()), S_OK);
-  std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+  std::lock_guard<ModuleLock> lock(module.moduleLock);
   EXPECT_EQ(*FindProperty(module.properties, "LPX_KEY_NEMETH"), "FALSE");
   const std::string* stored = FindProperty(module.properties, "KEY_\x80");
   ASSERT_NE(stored, nullptr);

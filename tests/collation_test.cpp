@@ -238,6 +238,10 @@ TEST(Compare, DictionaryOrder) {
       // empty strings
       {u"", "UNICODE", u"", "LPXCODE", 0},
       {u"", "UNICODE", u"\u0C05", "UNICODE", -1},
+      {u"\u0C05", "UNICODE", u"", "UTF-8", 1},
+      {u"", "COLLCODE", u"", "UTF-8", 0},
+      // an empty string before a unit whose low byte is zero
+      {u"", "UTF-8", Wide({0x0100}), "COLLCODE", -1},
   };
   for (const CompareCase& c : cases) {
     EXPECT_EQ(CompareOperands(c.a, c.formatA, c.b, c.formatB), c.expected)

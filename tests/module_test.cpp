@@ -55,6 +55,33 @@ TEST(FormatNames, ComparisonWithAnInvalidNamePrintsAndGivesMinusOne) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "Invalid data format.\r\nInvalid data format.\r\n");
 }
 
+// Every name, with any one of its characters changed in bit 0x20 (the bit
+// that tells an ASCII letter's cases apart), cut short or run on: only the
+// case changes of letters still name the format. Each call is a size query of
+// an empty string, whose answer is 4096 for any valid input name.
+TEST(FormatNames, OnlyLettersChangeCase) {
+  const char* const names[] = {"TELTRANS", "LPXCODE",  "LPXKBD",        "INSCRIPT", "ANSI",           "UNICODE",
+                               "UTF-8",    "COLLCODE", "ISO15919_ANSI", "ISO15919", "ISO15919_UTF_8", "BRAILLE"};
+  const char16_t empty[1] = {0};  // empty in byte and 16-bit formats alike
+  const auto sizeFor = [&](const std::string& name) {
+    testing::internal::CaptureStdout();
+    const std::int32_t size = LpxConvert(empty, name.c_str(), nullptr, "TELTRANS", 0);
+    testing::internal::GetCapturedStdout();
+    return size;
+  };
+  for (const std::string name : names) {
+    EXPECT_EQ(sizeFor(name), 4096) << name;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+      std::string twin = name;
+      twin[i] = static_cast<char>(twin[i] ^ 0x20);  // "uNICODE", "UTF\r8", "ISO\x11" "5919" ...
+      const bool letter = name[i] >= 'A' && name[i] <= 'Z';
+      EXPECT_EQ(sizeFor(twin), letter ? 4096 : 0) << name << " changed at " << i;
+    }
+    EXPECT_EQ(sizeFor(name.substr(0, name.size() - 1)), 0) << name;
+    EXPECT_EQ(sizeFor(name + "_"), 0) << name;
+  }
+}
+
 TEST(SizeQuery, IsTwentyBytesPerInputUnitPlus4096) {
   const std::u16string wide(10, u'\u0C15');
   const std::string narrow(10, 'k');
@@ -169,6 +196,37 @@ TEST(Alignment, SixteenBitStringsAtOddAddressesAreReadAndWrittenSafely) {
   EXPECT_EQ(std::u16string(back, static_cast<std::size_t>(n)),
             test::ToWide(std::u16string(u"\u0C15\u0C3F"), "UNICODE", "UNICODE"));
   EXPECT_EQ(output[0], 0xEE);
+}
+
+// Operands of the 16-bit formats at odd addresses compare as they do aligned,
+// whether the first letters decide or more of the words is needed.
+TEST(Alignment, SixteenBitOperandsAtOddAddressesCompareAsAligned) {
+  struct Row {
+    std::u16string a;
+    const char* formatA;
+    std::u16string b;
+    const char* formatB;
+    std::int32_t expected;
+  } rows[] = {
+      {u"\u0C15", "UNICODE", u"\u0C16", "UNICODE", -1},                // KA before KHA
+      {u"\u0C15\u0C3F", "UNICODE", u"\u0C15", "UNICODE", 1},           // KA, VOWEL SIGN I after KA
+      {u"\u0C15\u0C3F", "UNICODE", u"\u0C15\u0C3F", "UNICODE", 0},     // the same word
+      {u"", "UNICODE", u"\u0C05", "UNICODE", -1},                      // empty before A
+      {u"\uE67A\uE666", "COLLCODE", u"\u0C15\u0C3F", "UNICODE", 0},    // ki as collation units
+  };
+  const auto placed = [](const std::u16string& text, std::vector<unsigned char>& room) {
+    room.assign(2 * (text.size() + 1) + 1, 0);
+    std::memcpy(room.data() + 1, text.c_str(), 2 * (text.size() + 1));
+    return static_cast<const void*>(room.data() + 1);
+  };
+  for (const Row& row : rows) {
+    std::vector<unsigned char> roomA, roomB;
+    EXPECT_EQ(LpxCompare(row.a.c_str(), row.formatA, row.b.c_str(), row.formatB), row.expected) << Describe(row.a);
+    EXPECT_EQ(LpxCompare(placed(row.a, roomA), row.formatA, placed(row.b, roomB), row.formatB), row.expected)
+        << Describe(row.a);
+    EXPECT_EQ(LpxCompare(placed(row.a, roomA), row.formatA, row.b.c_str(), row.formatB), row.expected)
+        << Describe(row.a);
+  }
 }
 
 TEST(Date, OutputIsTerminatedAndTheResultIsItsLength) {

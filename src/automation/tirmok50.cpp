@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
@@ -215,7 +216,7 @@ HRESULT Tirmok50::Convert(BSTR bstrInput, BSTR bstrInputFormat, BSTR bstrOutputF
       // output then holds its message, not a conversion. (The hub sizes them
       // by its own measure, which stops at an embedded zero.)
       const std::int64_t hubRequired = RequiredCapacity(MeasureInput(input.Data(), *from));
-      std::lock_guard<std::recursive_mutex> moduleLock(module.moduleLock);
+      std::lock_guard<ModuleLock> moduleLock(module.moduleLock);
       if (module.scratch.Capacity() < hubRequired) return Fail(kOutOfMemory);
     }
     *bstrOutput = Result(IsWide(*to));
@@ -250,7 +251,7 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
     ConverterModule& module = ConverterModule::Instance();
     bool converted = false;
     {
-      std::lock_guard<std::recursive_mutex> moduleLock(module.moduleLock);
+      std::lock_guard<ModuleLock> moduleLock(module.moduleLock);
       // Telugu phrases are normalised in the scratch buffers, sized as for a
       // conversion of the phrase; the output goes into this object's buffer
       // at its present capacity.
@@ -274,7 +275,7 @@ HRESULT Tirmok50::SetProperty(BSTR bstrKey, BSTR bstrValue) {
     std::string key = UpToZero(ToWindows1252(Chars(bstrKey)));
     std::string value = UpToZero(ToWindows1252(Chars(bstrValue)));
     ConverterModule& module = ConverterModule::Instance();
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
     module.properties.insert_or_assign(std::move(key), std::move(value));
     return S_OK;
   });

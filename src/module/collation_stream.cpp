@@ -83,46 +83,16 @@ bool CollationStream::Step() {
   return true;
 }
 
-char16_t CollationStream::FirstUnit(const ConverterSet& converters, const void* input, std::int32_t length,
-                                    Format format) {
-  char16_t first = 0;
-  if (format == Format::kUtf8) {
-    const auto* bytes = static_cast<const Byte*>(input);
-    if (length == 0 || ReadCommonUtf8(bytes, bytes + length, first) == 0) return 0;
-  } else {
-    first = static_cast<const char16_t*>(input)[0];
-    if (format == Format::kCollcode) return first;
-  }
-  const Byte code = converters.unicode.FirstDecodedByte(first);
-  return code == 0 ? 0 : converters.collation.UnitOf(code);
-}
-
-namespace {
-
-// Two different units as the comparison orders them: the low byte first.
-std::int32_t Order(char16_t x, char16_t y) {
-  const unsigned lowX = x & 0xFF, lowY = y & 0xFF;
-  if (lowX != lowY) return lowX < lowY ? -1 : 1;
-  return (x >> 8) < (y >> 8) ? -1 : 1;
-}
-
-}  // namespace
-
-std::optional<std::int32_t> CompareStreams(const ConverterSet& converters, const void* string1,
-                                           std::int32_t length1, Format format1, const void* string2,
-                                           std::int32_t length2, Format format2) {
-  if (!CollationStream::Handles(format1) || !CollationStream::Handles(format2)) return std::nullopt;
-  // Words that differ in their first letter are decided by it.
-  const char16_t firstX = CollationStream::FirstUnit(converters, string1, length1, format1);
-  const char16_t firstY = CollationStream::FirstUnit(converters, string2, length2, format2);
-  if (firstX != 0 && firstY != 0 && firstX != firstY) return Order(firstX, firstY);
+std::optional<std::int32_t> CompareStreamsFromStart(const ConverterSet& converters, const void* string1,
+                                                    std::int32_t length1, Format format1, const void* string2,
+                                                    std::int32_t length2, Format format2) {
   CollationStream a(converters, string1, length1, format1);
   CollationStream b(converters, string2, length2, format2);
   for (;;) {
     char16_t x = 0, y = 0;
     if (!a.Next(x) || !b.Next(y)) return std::nullopt;
     // As the full comparison: the terminator of the shorter string takes part.
-    if (x != y) return Order(x, y);
+    if (x != y) return OrderOfUnits(x, y);
     if (x == 0) return 0;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "core/internal_code.h"
 #include "core/run_loop.h"
+#include "core/utf.h"
 #include "module/converter_set.h"
 #include "module/formats.h"
 
@@ -28,9 +29,24 @@ class CollationStream {
     return format == Format::kUtf8 || format == Format::kUnicode || format == Format::kCollcode;
   }
 
-  // The first unit of an operand's collation string when its first
-  // character alone decides it, without a stream; 0 when that takes more.
-  static char16_t FirstUnit(const ConverterSet& converters, const void* input, std::int32_t length, Format format);
+  // What an operand's first character alone tells of its collation string,
+  // without a stream: the first unit; 0, the terminator, for an empty
+  // operand; or kUndecided when that takes more.
+  static constexpr std::int32_t kUndecided = -1;
+  static std::int32_t FirstUnit(const ConverterSet& converters, const void* input, std::int32_t length,
+                                Format format) {
+    char16_t first = 0;
+    if (format == Format::kUtf8) {
+      const auto* bytes = static_cast<const Byte*>(input);
+      if (length == 0) return 0;
+      if (ReadCommonUtf8(bytes, bytes + length, first) == 0) return kUndecided;
+    } else {
+      first = static_cast<const char16_t*>(input)[0];
+      if (format == Format::kCollcode || first == 0) return first;
+    }
+    const char16_t unit = converters.firstUnits.Of(first);
+    return unit == 0 ? kUndecided : unit;
+  }
 
   // The next unit (0 once the string has ended); false when the stream gave up.
   bool Next(char16_t& unit) {
@@ -77,11 +93,38 @@ class CollationStream {
   bool ended_ = false;
 };
 
+// Two different collation units as the comparison orders them: the low byte
+// first, then the high byte.
+inline std::int32_t OrderOfUnits(char16_t x, char16_t y) {
+  const unsigned lowX = x & 0xFFu, lowY = y & 0xFFu;
+  if (lowX != lowY) return lowX < lowY ? -1 : 1;
+  return (x >> 8) < (y >> 8) ? -1 : 1;
+}
+
+// CompareStreams once the first units have not decided: the streams go on
+// from the start.
+std::optional<std::int32_t> CompareStreamsFromStart(const ConverterSet& converters, const void* string1,
+                                                    std::int32_t length1, Format format1, const void* string2,
+                                                    std::int32_t length2, Format format2);
+
 // Compares two operands by their streams in Telugu dictionary order, the
 // same way as comparing their full collation strings. Empty when a format is
 // not streamed or a stream gave up: the full comparison decides then.
-std::optional<std::int32_t> CompareStreams(const ConverterSet& converters, const void* string1,
-                                           std::int32_t length1, Format format1, const void* string2,
-                                           std::int32_t length2, Format format2);
+inline std::optional<std::int32_t> CompareStreams(const ConverterSet& converters, const void* string1,
+                                                  std::int32_t length1, Format format1, const void* string2,
+                                                  std::int32_t length2, Format format2) {
+  if (!CollationStream::Handles(format1) || !CollationStream::Handles(format2)) return std::nullopt;
+  // Words that differ in their first letter are decided by it, which is
+  // the common case: no stream is built for it. So are empty operands.
+  const std::int32_t firstX = CollationStream::FirstUnit(converters, string1, length1, format1);
+  const std::int32_t firstY = CollationStream::FirstUnit(converters, string2, length2, format2);
+  if (firstX != CollationStream::kUndecided && firstY != CollationStream::kUndecided) {
+    if (firstX != firstY) {
+      return OrderOfUnits(static_cast<char16_t>(firstX), static_cast<char16_t>(firstY));
+    }
+    if (firstX == 0) return 0;
+  }
+  return CompareStreamsFromStart(converters, string1, length1, format1, string2, length2, format2);
+}
 
 }  // namespace tirmok

@@ -1,11 +1,10 @@
 // ConverterModule: the process-wide state behind the C exports.
 #pragma once
 
-#include <mutex>
-
 #include "core/properties.h"
 #include "module/converter_set.h"
 #include "module/formats.h"
+#include "module/module_lock.h"
 #include "module/scratch_buffers.h"
 
 namespace tirmok {
@@ -19,7 +18,7 @@ class ConverterModule {
   // Serialises every conversion, comparison, date conversion and property
   // change through the exports: they share the scratch buffers and the
   // property store.
-  std::recursive_mutex moduleLock;
+  ModuleLock moduleLock;
   ScratchBuffers scratch;
   PropertyStore properties;
 };

@@ -5,6 +5,7 @@
 #include "core/normaliser.h"
 #include "date/date_converter.h"
 #include "font/font_encoding_converter.h"
+#include "module/first_units.h"
 #include "typing/inscript_converter.h"
 #include "typing/phonetic_keyboard_converter.h"
 #include "typing/transliteration_converter.h"
@@ -30,6 +31,8 @@ struct ConverterSet {
   Iso15919AnsiConverter iso15919Ansi;
   Iso15919Converter iso15919;
   BrailleConverter braille;
+  // Derived from the Unicode and collation converters above, for comparisons.
+  FirstCollationUnits firstUnits{unicode, collation};
 };
 
 }  // namespace tirmok

@@ -21,6 +21,7 @@ void PrintMessage(const char* message) {
 
 using tirmok::ConverterModule;
 using tirmok::Format;
+using tirmok::ModuleLock;
 
 extern "C" int32_t LpxConvert(const void* input, const char* inputFormat, void* output,
                               const char* outputFormat, int32_t capacity) {
@@ -49,7 +50,8 @@ extern "C" int32_t LpxCompare(const void* string1, const char* format1, const vo
   try {
     if (format1 == nullptr || format2 == nullptr) return -1;
     const auto first = tirmok::ParseFormat(format1);
-    const auto second = tirmok::ParseFormat(format2);
+    // Callers mostly pass one name for both strings.
+    const auto second = format2 == format1 ? first : tirmok::ParseFormat(format2);
     if (!first || !second) {
       tirmok::PrintMessage("Invalid data format.\r\n");
       return -1;
@@ -69,7 +71,7 @@ extern "C" int32_t LpxDateConvert(const char* input, int32_t fromEnglish, char* 
     auto* out = reinterpret_cast<tirmok::Byte*>(output);
     out[0] = 0;
     const std::int64_t required = tirmok::RequiredCapacity(static_cast<std::int64_t>(std::strlen(input)));
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
     // Telugu phrases are normalised in the scratch buffers; sized by the same
     // rule as a conversion, they hold any phrase whole.
     if (!module.scratch.Reserve(required)) return 0;
@@ -85,7 +87,7 @@ extern "C" int32_t LpxSetProperty(const char* key, const char* value) {
   try {
     if (key == nullptr || value == nullptr) return 0;
     ConverterModule& module = ConverterModule::Instance();
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
     module.properties.insert_or_assign(std::string(key), std::string(value));
     return 1;
   } catch (...) {

@@ -195,14 +195,12 @@ std::int32_t ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch
   return OutputLength(output, to);
 }
 
-std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                         std::int32_t length1, Format format1, const void* string2,
-                         std::int32_t length2, Format format2) {
-  // Most comparisons of Telugu words are decided within their first
-  // syllables; the streams reach the answer without the full strings.
-  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
-    return *streamed;
-  }
+namespace {
+
+// The comparison of the two full collation strings.
+std::int32_t CompareCollationStrings(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
+                                     std::int32_t length1, Format format1, const void* string2,
+                                     std::int32_t length2, Format format2) {
   if (!CollationString(converters, scratch, string1, length1, format1, scratch.WideA())) return -1;
   if (!CollationString(converters, scratch, string2, length2, format2, scratch.WideB())) return -1;
   const char16_t* a = scratch.WideA();
@@ -219,8 +217,21 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
   }
 }
 
+}  // namespace
+
+std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
+                         std::int32_t length1, Format format1, const void* string2,
+                         std::int32_t length2, Format format2) {
+  // Most comparisons of Telugu words are decided within their first
+  // syllables; the streams reach the answer without the full strings.
+  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
+    return *streamed;
+  }
+  return CompareCollationStrings(converters, scratch, string1, length1, format1, string2, length2, format2);
+}
+
 std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
-                         const PropertyStore& properties, std::recursive_mutex* lock, const void* input,
+                         const PropertyStore& properties, ModuleLock* lock, const void* input,
                          Format from, void* output, Format to, std::int32_t capacity) {
   const std::int64_t n = MeasureInput(input, from);
   const std::int64_t required = RequiredCapacity(n);
@@ -246,8 +257,8 @@ std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch
 
   std::int32_t result = 0;
   {
-    std::unique_lock<std::recursive_mutex> guard;
-    if (lock != nullptr) guard = std::unique_lock<std::recursive_mutex>(*lock);
+    std::unique_lock<ModuleLock> guard;
+    if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
     if (!scratch.Reserve(required)) {
       auto* bytes = static_cast<Byte*>(output);
       const std::size_t room = static_cast<std::size_t>(capacity - 1);
@@ -278,7 +289,7 @@ std::int32_t HubCompare(ConverterModule& module, const void* string1, Format for
   const std::int64_t required = RequiredCapacity(std::max(n1, n2));
   if (required > std::numeric_limits<std::int32_t>::max()) return 0;
   const auto compare = [&](const void* first, const void* second) -> std::int32_t {
-    std::lock_guard<std::recursive_mutex> lock(module.moduleLock);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
     if (!module.scratch.Reserve(required)) return 0;
     return CompareWith(module.converters, module.scratch, first, static_cast<std::int32_t>(n1), format1, second,
                        static_cast<std::int32_t>(n2), format2);

@@ -2,11 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
 #include "core/properties.h"
 #include "module/converter_set.h"
 #include "module/formats.h"
+#include "module/module_lock.h"
 #include "module/scratch_buffers.h"
 
 namespace tirmok {
@@ -44,7 +44,7 @@ bool CollationString(const ConverterSet& converters, ScratchBuffers& scratch, co
 // under `lock` when one is given. `capacity` is at least 0 and the pointers
 // are not null (the output may be null for a size query).
 std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
-                         const PropertyStore& properties, std::recursive_mutex* lock, const void* input,
+                         const PropertyStore& properties, ModuleLock* lock, const void* input,
                          Format from, void* output, Format to, std::int32_t capacity);
 
 // The module's conversion: size query, lock, scratch growth, pipeline.

@@ -12,8 +12,7 @@ ScratchBuffers::ScratchBuffers()
       scratchC_(new char16_t[kInitialCapacity / 2]()),
       scratchCapacity_(kInitialCapacity) {}
 
-bool ScratchBuffers::Reserve(std::int64_t required) {
-  if (required <= scratchCapacity_) return true;
+bool ScratchBuffers::Grow(std::int64_t required) {
   if (required > std::numeric_limits<std::int32_t>::max() - 1) return false;
   const std::int64_t bytes = required + (required & 1);  // whole 16-bit units
   const auto units = static_cast<std::size_t>(bytes / 2);

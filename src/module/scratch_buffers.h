@@ -22,7 +22,7 @@ class ScratchBuffers {
   // Grows all three buffers to at least `required` bytes. On failure (no
   // memory, or a size beyond 32 bits) the old buffers stay in service and the
   // result is false.
-  bool Reserve(std::int64_t required);
+  bool Reserve(std::int64_t required) { return required <= scratchCapacity_ || Grow(required); }
 
   // Each buffer serves as a byte string or as a UTF-16 string; the storage is
   // char16_t so that both uses are aligned.
@@ -37,6 +37,8 @@ class ScratchBuffers {
   std::int32_t WideCapacity() const { return scratchCapacity_ / 2; }  // 16-bit units
 
  private:
+  bool Grow(std::int64_t required);
+
   std::unique_ptr<char16_t[]> scratchA_;
   std::unique_ptr<char16_t[]> scratchB_;
   std::unique_ptr<char16_t[]> scratchC_;
