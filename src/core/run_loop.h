@@ -189,7 +189,7 @@ struct UnitResult {
 // finish (the input ends, or a unit within it stops the run) is left whole to
 // the caller.
 template <class In, class Out, class Unit>
-ShortStepResult RunByUnits(const In* p, std::int32_t count, Out* out, const Out* last, Unit&& unit) {
+ShortStepResult RunByUnits(const In* p, std::int32_t count, Out* out, const Out* last, Unit unit) {
   constexpr std::ptrdiff_t kStage = 256;
   // Room for the step under way when the stage fills, and for a unit's
   // writes past what it reports.

@@ -42,14 +42,17 @@ void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code,
 // the consonant table first; then, only when no consonant key begins with
 // the unit, the independent vowels (encoding: for letters only), and when no
 // vowel key begins with it either, the other signs.
+UnicodeConverter::Shortcut<UnicodeConverter::DecodeGroup> UnicodeConverter::DecodingShortcut(
+    std::uint32_t unit) const {
+  Shortcut<DecodeGroup> shortcut{DecodeGroup::Of(consonants_.RightKeyed(), unit),
+                                 DecodeGroup::Of(vowelSigns_.RightKeyed(), unit), {}};
+  const DecodeGroup vowel = DecodeGroup::Of(independentVowels_.RightKeyed(), unit);
+  shortcut.plain = vowel.NoMatch() ? DecodeGroup::Of(otherSigns_.RightKeyed(), unit) : vowel;
+  return shortcut;
+}
+
 void UnicodeConverter::MakeShortcuts() {
-  const auto decoding = [&](std::uint32_t unit) {
-    Shortcut<DecodeGroup> shortcut{DecodeGroup::Of(consonants_.RightKeyed(), unit),
-                                   DecodeGroup::Of(vowelSigns_.RightKeyed(), unit), {}};
-    const DecodeGroup vowel = DecodeGroup::Of(independentVowels_.RightKeyed(), unit);
-    shortcut.plain = vowel.NoMatch() ? DecodeGroup::Of(otherSigns_.RightKeyed(), unit) : vowel;
-    return shortcut;
-  };
+  const auto decoding = [&](std::uint32_t unit) { return DecodingShortcut(unit); };
   const auto oneByte = [](const DecodeGroup& group) -> Byte {
     const bool one = group.state == DecodeGroup::State::kDecided && group.entries[0].size == 1;
     return one ? group.entries[0].value[0] : 0;
@@ -97,45 +100,91 @@ void UnicodeConverter::MakeShortcuts() {
 // step's answers, spread over the units they come from, so that the run
 // advances one unit at a time whatever the text. Anything else stops the run.
 void UnicodeConverter::MakeRunCells() {
-  runSlots_.fill(2);
+  runSlots_.fill(3);
   runSlots_[0] = 0;
   runSlots_[kBlockFirst >> 7] = 1;
+  runSlots_[kPunctuationFirst >> 7] = 2;
+  const auto unitAt = [](std::uint32_t index) {
+    constexpr char16_t kSlotFirst[] = {0, kBlockFirst, kPunctuationFirst};
+    return static_cast<char16_t>(kSlotFirst[index / kRangeSize] + index % kRangeSize);
+  };
+  constexpr std::uint32_t kKnownSlots = 3 * kRangeSize;  // the rest stop every run
   freshCells_.fill(kRunStop);
   takenCells_.fill(kRunStop);
+  // The second units of two-unit vowel signs, which make a sign a step of two.
+  std::array<bool, kRangeSize> signSecond{};
+  for (std::uint32_t i = 0; i < kRangeSize; ++i) {
+    const DecodeGroup& signs = teluguShortcuts_[i].sign;
+    for (std::int32_t k = 0; k < signs.count; ++k) {
+      const char16_t second = signs.entries[k].second;
+      if (signs.entries[k].keyLength == 2 && second >= kBlockFirst && second < kBlockFirst + kRangeSize) {
+        signSecond[second - kBlockFirst] = true;
+      }
+    }
+  }
   for (std::uint32_t index = 0; index < kRunIndexSize; ++index) {
     std::uint8_t cls = kNotSignOrVirama;
     if (index >= kRangeSize && index < 2 * kRangeSize) {
-      const auto unit = static_cast<char16_t>(kBlockFirst + index - kRangeSize);
+      const char16_t unit = unitAt(index);
       if (IsVowelSign(unit) || unit == kVirama) cls = 0;
       if (IsIndependentVowel(unit) || IsVowelSign(unit)) cls |= kVowelOrSign;
+      if (signSecond[unit - kBlockFirst]) cls |= kSignSecond;
     }
     unitClass_[index] = cls;
   }
-  // By the class of the next unit:
-  constexpr bool kNever[4] = {false, false, false, false};
-  constexpr bool kBeforeSignOrVirama[4] = {true, false, true, false};
-  constexpr std::uint32_t kBeforeVowelOrSign[4] = {0, 0, 1, 1};
-  constexpr std::uint32_t kOne[4] = {1, 1, 1, 1};
-  for (std::uint32_t index = 0; index < 2 * kRangeSize; ++index) {
-    const bool telugu = index >= kRangeSize;
-    const std::uint32_t i = telugu ? index - kRangeSize : index;
-    const auto unit = static_cast<char16_t>(telugu ? kBlockFirst + i : i);
-    const Shortcut<DecodeGroup>& shortcut = telugu ? teluguShortcuts_[i] : asciiShortcuts_[i];
+  for (std::uint32_t index = 0; index < kKnownSlots; ++index) {
+    const char16_t unit = unitAt(index);
+    const bool telugu = unit >= kBlockFirst && unit < kBlockFirst + kRangeSize;
+    const std::uint32_t i = unit - kBlockFirst;
+    const Shortcut<DecodeGroup> shortcut = DecodingShortcut(unit);
+    RunRule fresh;
+    RunRule taken;
+    for (std::uint32_t cls = 0; cls < 8; ++cls) fresh.stop[cls] = taken.stop[cls] = true;
     if (telugu && oneByteConsonants_[i] != 0) {
-      // The consonant, and the inherent vowel unless a vowel sign or the virama follows.
-      constexpr std::uint32_t kWithVowel[4] = {1, 2, 1, 2};
-      freshCells_[index] = RunCellOf(oneByteConsonants_[i], code::kVowelA, kWithVowel, kBeforeSignOrVirama);
+      // The consonant, and the inherent vowel unless a vowel sign or the
+      // virama follows, which its step then takes in.
+      fresh.first = oneByteConsonants_[i];
+      fresh.second = code::kVowelA;
+      for (std::uint32_t cls = 0; cls < 8; ++cls) {
+        const bool signOrVirama = (cls & kNotSignOrVirama) == 0;
+        fresh.kept[cls] = signOrVirama ? 1 : 2;
+        fresh.continues[cls] = signOrVirama;
+        fresh.stop[cls] = false;
+      }
     } else if (shortcut.consonant.NoMatch() && shortcut.plain.complete &&
                shortcut.plain.state == DecodeGroup::State::kDecided && shortcut.plain.entries[0].size <= 2) {
       const DecodeGroup::Entry& plain = shortcut.plain.entries[0];
-      const std::uint32_t size[4] = {plain.size, plain.size, plain.size, plain.size};
-      freshCells_[index] = RunCellOf(plain.value[0], plain.value[1], size, kNever);
+      fresh.first = plain.value[0];
+      fresh.second = plain.value[1];
+      for (std::uint32_t cls = 0; cls < 8; ++cls) {
+        fresh.kept[cls] = plain.size;
+        fresh.stop[cls] = false;
+      }
     }
     if (unit == kVirama) {
-      takenCells_[index] = RunCellOf(code::kSeparator, 0, kBeforeVowelOrSign, kNever);
-    } else if (telugu && oneByteSigns_[i] != 0) {
-      takenCells_[index] = RunCellOf(oneByteSigns_[i], 0, kOne, kNever);
+      // The separator before a vowel or vowel sign, else nothing.
+      taken.first = code::kSeparator;
+      for (std::uint32_t cls = 0; cls < 8; ++cls) {
+        taken.kept[cls] = (cls & kVowelOrSign) != 0 ? 1 : 0;
+        taken.stop[cls] = false;
+      }
+    } else if (const DecodeGroup& signs = shortcut.sign; telugu && IsVowelSign(unit) && signs.complete &&
+                                                         signs.count > 0) {
+      // The sign's one-unit entry, the last of its group; before a unit that
+      // could make a two-unit sign of it, the run leaves the step to the rules.
+      const DecodeGroup::Entry& single = signs.entries[signs.count - 1];
+      const bool twoUnitKeys = signs.state == DecodeGroup::State::kPairs;
+      if (single.keyLength == 1 && single.size == 1) {
+        taken.first = single.value[0];
+        for (std::uint32_t cls = 0; cls < 8; ++cls) {
+          if (twoUnitKeys && (cls & kSignSecond) != 0) continue;
+          taken.kept[cls] = 1;
+          taken.stop[cls] = false;
+        }
+      }
     }
+    freshCells_[index] = RunCellOf(fresh);
+    takenCells_[index] = RunCellOf(taken);
   }
 
   // Encoding a byte at a time: a consonant of one unit writes it, and the
@@ -231,13 +280,13 @@ ShortStepResult UnicodeConverter::DecodeRun(const char16_t* p, std::int32_t coun
     const std::uint32_t nextClass = unitClass_[RunIndex(q[1])];
     const RunCell fresh = freshCells_[index];
     const RunCell taken = takenCells_[index];
-    const RunCell cell = fresh ^ ((fresh ^ taken) & (0u - taking));
+    const RunCell cell = fresh ^ ((fresh ^ taken) & (0ull - taking));
     // Both bytes are staged; the first n count.
     s[0] = static_cast<Byte>(cell);
     s[1] = static_cast<Byte>(cell >> 8);
-    const std::uint32_t n = (cell >> (16 + 2 * nextClass)) & 3;
-    const bool continues = ((cell >> (24 + nextClass)) & 1) != 0;
-    return {static_cast<std::int32_t>(n), continues, (cell & kRunStop) != 0};
+    const auto n = static_cast<std::int32_t>((cell >> (16 + 2 * nextClass)) & 3);
+    const bool continues = ((cell >> (32 + nextClass)) & 1) != 0;
+    return {n, continues, ((cell >> (40 + nextClass)) & 1) != 0};
   });
 }
 

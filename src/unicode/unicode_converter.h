@@ -91,6 +91,8 @@ class UnicodeConverter {
   void AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text,
                   int direction);
   void MakeShortcuts();
+  // The decoding groups of the steps for input beginning with `unit`.
+  Shortcut<DecodeGroup> DecodingShortcut(std::uint32_t unit) const;
   const Shortcut<DecodeGroup>* DecodeShortcut(char16_t unit) const {
     if (unit < kRangeSize) return &asciiShortcuts_[unit];
     const std::uint32_t index = static_cast<std::uint32_t>(unit) - kBlockFirst;
@@ -127,26 +129,35 @@ class UnicodeConverter {
   std::array<char16_t, 256> oneUnitConsonants_{};
   std::array<char16_t, 256> oneUnitSigns_{};
   std::array<EncodeShortcut, 256> encodeShortcuts_{};
-  // What DecodeRun does at a unit, packed in 32 bits by the class of the
-  // unit after it (0 to 3, see unitClass_): the two bytes it may write (bits
-  // 0-15); how many of them it keeps (bits 16-23, two bits per class);
-  // whether its step goes on into the next unit (bits 24-27, one per class:
-  // a consonant followed by a vowel sign or the virama); bit 28 ends the run
-  // before the unit.
-  using RunCell = std::uint32_t;
-  static constexpr RunCell kRunStop = 1u << 28;
-  static constexpr RunCell RunCellOf(Byte first, Byte second, const std::uint32_t (&kept)[4],
-                                     const bool (&continues)[4]) {
-    RunCell cell = first | (static_cast<RunCell>(second) << 8);
-    for (std::uint32_t cls = 0; cls < 4; ++cls) {
-      cell |= kept[cls] << (16 + 2 * cls);
-      if (continues[cls]) cell |= 1u << (24 + cls);
+  // What DecodeRun does at a unit, packed in 64 bits by the class of the
+  // unit after it (0 to 7, see unitClass_): the two bytes it may write (bits
+  // 0-15); how many of them it keeps (bits 16-31, two bits per class);
+  // whether its step goes on into the next unit (bits 32-39, one per class:
+  // a consonant followed by a vowel sign or the virama); whether the run
+  // ends before the unit (bits 40-47, one per class).
+  using RunCell = std::uint64_t;
+  static constexpr RunCell kRunStop = 0xFFull << 40;
+  struct RunRule {
+    Byte first = 0;
+    Byte second = 0;
+    std::uint32_t kept[8] = {};
+    bool continues[8] = {};
+    bool stop[8] = {};
+  };
+  static constexpr RunCell RunCellOf(const RunRule& rule) {
+    RunCell cell = rule.first | (static_cast<RunCell>(rule.second) << 8);
+    for (std::uint32_t cls = 0; cls < 8; ++cls) {
+      cell |= static_cast<RunCell>(rule.kept[cls]) << (16 + 2 * cls);
+      if (rule.continues[cls]) cell |= 1ull << (32 + cls);
+      if (rule.stop[cls]) cell |= 1ull << (40 + cls);
     }
     return cell;
   }
-  // Units are looked at by slot: ASCII, the Telugu block, and all the rest.
-  static constexpr std::uint32_t kRunSlots = 3;
+  // Units are looked at by slot: ASCII, the Telugu block, the general
+  // punctuation block (joiners, quotation marks), and all the rest.
+  static constexpr std::uint32_t kRunSlots = 4;
   static constexpr std::uint32_t kRunIndexSize = kRunSlots * kRangeSize;
+  static constexpr char16_t kPunctuationFirst = 0x2000;
   std::uint32_t RunIndex(char16_t unit) const {
     return runSlots_[unit >> 7] * kRangeSize + (unit & (kRangeSize - 1));
   }
@@ -156,9 +167,11 @@ class UnicodeConverter {
   std::array<RunCell, kRunIndexSize> freshCells_{};
   std::array<RunCell, kRunIndexSize> takenCells_{};
   // The class of a unit, for the unit before it: bit 0 when it is neither a
-  // vowel sign nor the virama, bit 1 when it is a vowel or a vowel sign.
+  // vowel sign nor the virama, bit 1 when it is a vowel or a vowel sign, bit
+  // 2 when it is the second unit of a two-unit vowel sign (a length mark).
   static constexpr std::uint32_t kNotSignOrVirama = 1;
   static constexpr std::uint32_t kVowelOrSign = 2;
+  static constexpr std::uint32_t kSignSecond = 4;
   std::array<std::uint8_t, kRunIndexSize> unitClass_{};
   // What EncodeRun does at a byte, packed in 64 bits by whether the next
   // byte is a vowel (class 1) or not (class 0): one unit of UTF-16, or up to
