@@ -104,17 +104,20 @@ void SummaryReporter::PrintSummary(const std::string& cpu, const std::string& so
                   speed.target, Verdict(f->utf8MegabytesPerSecond >= speed.target));
     }
   }
+  // Sorting the word list is reported beside ICU, not a target of its own.
   const struct {
     const char* ours;
     const char* peer;
     const char* label;
+    bool target;
   } calls[] = {
-      {"compare/LpxCompare UTF-8", "compare/ICU ucol_strcollUTF8", "LpxCompare UTF-8 vs ucol_strcollUTF8"},
-      {"compare/LpxCompare UNICODE", "compare/ICU ucol_strcoll", "LpxCompare UNICODE vs ucol_strcoll"},
-      {"sortkey/tirmok::sort_key UTF-16", "sortkey/ICU ucol_getSortKey", "sort_key UTF-16 vs ucol_getSortKey"},
-      {"sortkey/tirmok::sort_key UTF-8", "sortkey/ICU ucol_getSortKey", "sort_key UTF-8 vs ucol_getSortKey"},
-      {"sort/words by LpxCompare", "sort/words by ICU ucol_strcollUTF8", "sort by LpxCompare vs by ucol_strcollUTF8"},
-      {"sort/words by tirmok::sort_key", "sort/words by ICU sort keys", "sort by sort_key vs by ICU sort keys"},
+      {"compare/LpxCompare UTF-8", "compare/ICU ucol_strcollUTF8", "LpxCompare UTF-8 vs ucol_strcollUTF8", true},
+      {"compare/LpxCompare UNICODE", "compare/ICU ucol_strcoll", "LpxCompare UNICODE vs ucol_strcoll", true},
+      {"sortkey/tirmok::sort_key UTF-16", "sortkey/ICU ucol_getSortKey", "sort_key UTF-16 vs ucol_getSortKey", true},
+      {"sortkey/tirmok::sort_key UTF-8", "sortkey/ICU ucol_getSortKey", "sort_key UTF-8 vs ucol_getSortKey", true},
+      {"sort/words by LpxCompare", "sort/words by ICU ucol_strcollUTF8", "sort by LpxCompare vs by ucol_strcollUTF8",
+       false},
+      {"sort/words by tirmok::sort_key", "sort/words by ICU sort keys", "sort by sort_key vs by ICU sort keys", false},
   };
   for (const auto& call : calls) {
     const Figure* ours = Find(call.ours);
@@ -123,7 +126,7 @@ void SummaryReporter::PrintSummary(const std::string& cpu, const std::string& so
     if (peer && ours->nanosecondsPerCall > 0) {
       const double ratio = peer->nanosecondsPerCall / ours->nanosecondsPerCall;
       std::printf("  %-40s %10.1f ns vs %10.1f ns: %.2fx as fast %s\n", call.label, ours->nanosecondsPerCall,
-                  peer->nanosecondsPerCall, ratio, Verdict(ratio > 1));
+                  peer->nanosecondsPerCall, ratio, call.target ? Verdict(ratio > 1) : "(reported)");
     } else {
       std::printf("  %-40s %10.1f ns (no ICU peer)\n", call.label, ours->nanosecondsPerCall);
     }

@@ -1,6 +1,7 @@
 // tirmok: the command-line tool. Converts, sorts and compares Telugu text, and converts date words.
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "core/utf.h"
 #include "module/formats.h"
 #include "tirmok/tirmok.h"
+#include "tirmok/tirmok_ext.h"
 
 namespace {
 
@@ -354,6 +356,29 @@ tirmok::Format ComparableFormat(const std::string& name) {
   return format;
 }
 
+// The sort key of each line (terminated strings of the format named), or
+// nothing when a line is too long for the library's 32-bit sizes: LpxCompare
+// calls such lines equal to any other, which keys would not.
+std::optional<std::vector<std::string>> SortKeys(const std::vector<std::string>& library, const std::string& name) {
+  constexpr std::size_t kLongest = (INT32_MAX - 4096) / 20;  // units a conversion's buffers can serve
+  std::vector<std::string> keys(library.size());
+  for (std::size_t i = 0; i < library.size(); ++i) {
+    if (library[i].size() > kLongest) return std::nullopt;
+    std::string& key = keys[i];
+    key.resize(3 * library[i].size() + 16);  // longer than any key of the line
+    auto* bytes = reinterpret_cast<unsigned char*>(key.data());
+    std::int32_t length = TirmokSortKey(library[i].data(), name.c_str(), bytes, static_cast<std::int32_t>(key.size()));
+    if (length > static_cast<std::int32_t>(key.size())) {
+      key.resize(static_cast<std::size_t>(length));
+      bytes = reinterpret_cast<unsigned char*>(key.data());
+      length = TirmokSortKey(library[i].data(), name.c_str(), bytes, length);
+    }
+    if (length < 0) return std::nullopt;
+    key.resize(static_cast<std::size_t>(length));
+  }
+  return keys;
+}
+
 int Sort(int argc, char** argv) {
   std::string formatName = "UTF-8";
   std::string path;
@@ -385,9 +410,15 @@ int Sort(int argc, char** argv) {
   }
   std::vector<std::size_t> order(lines.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return LpxCompare(library[a].data(), name.c_str(), library[b].data(), name.c_str()) < 0;
-  });
+  if (const auto keys = SortKeys(library, name)) {
+    // Keys order the lines as LpxCompare does, made once per line rather
+    // than once per comparison.
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return (*keys)[a] < (*keys)[b]; });
+  } else {
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return LpxCompare(library[a].data(), name.c_str(), library[b].data(), name.c_str()) < 0;
+    });
+  }
   std::string out;
   for (std::size_t i : order) {
     out += lines[i];
