@@ -38,10 +38,10 @@ void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code,
   }
 }
 
-// The groups of the full steps' lookups for one first unit, in their order:
-// the consonant table first; then, only when no consonant key begins with
-// the unit, the independent vowels (encoding: for letters only), and when no
-// vowel key begins with it either, the other signs.
+// The groups of the decoding step's lookups for input beginning with `unit`,
+// in their order: the consonant table first; then, only when no consonant key
+// begins with the unit, the independent vowels, and when no vowel key begins
+// with it either, the other signs.
 UnicodeConverter::Shortcut<UnicodeConverter::DecodeGroup> UnicodeConverter::DecodingShortcut(
     std::uint32_t unit) const {
   Shortcut<DecodeGroup> shortcut{DecodeGroup::Of(consonants_.RightKeyed(), unit),
@@ -51,15 +51,17 @@ UnicodeConverter::Shortcut<UnicodeConverter::DecodeGroup> UnicodeConverter::Deco
   return shortcut;
 }
 
+// Decoding shortcuts for ASCII and the Telugu block; encoding shortcuts for
+// every byte, in the encoding step's order (consonants and independent vowels
+// for letters only).
 void UnicodeConverter::MakeShortcuts() {
-  const auto decoding = [&](std::uint32_t unit) { return DecodingShortcut(unit); };
   const auto oneByte = [](const DecodeGroup& group) -> Byte {
     const bool one = group.state == DecodeGroup::State::kDecided && group.entries[0].size == 1;
     return one ? group.entries[0].value[0] : 0;
   };
   for (std::uint32_t i = 0; i < kRangeSize; ++i) {
-    asciiShortcuts_[i] = decoding(i);
-    teluguShortcuts_[i] = decoding(kBlockFirst + i);
+    asciiShortcuts_[i] = DecodingShortcut(i);
+    teluguShortcuts_[i] = DecodingShortcut(kBlockFirst + i);
     oneByteConsonants_[i] = oneByte(teluguShortcuts_[i].consonant);
     if (IsVowelSign(static_cast<char16_t>(kBlockFirst + i))) oneByteSigns_[i] = oneByte(teluguShortcuts_[i].sign);
   }
