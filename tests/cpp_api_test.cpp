@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -98,6 +99,42 @@ TEST(CppApi, SortKeysOrderLikeCompare) {
     const int byKey = ka < kb ? -1 : (ka == kb ? 0 : 1);
     ASSERT_EQ(byKey, expected) << a << " / " << b;
     ASSERT_EQ(expected, test::Compare(a, "UTF-8", b, "UTF-8"));
+  }
+}
+
+TEST(CppApi, Utf8ViewsCompareOnlyWhatTheyShow) {
+  // Views into longer text: the bytes after a view, which may complete a
+  // character the view cuts, take no part; a zero byte ends a view's text.
+  const std::string text = "\xE0\xB0\x95\xE0\xB0\xBF\xE0\xB0\xB2\xE0\xB1\x81 \xE0\xB0\x95\xE0\xB0";
+  const auto& words = WordSample();
+  std::vector<std::string> terminated;
+  std::vector<std::string_view> views;
+  for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+    views.push_back(std::string_view(text).substr(0, cut));
+    terminated.push_back(text.substr(0, cut));
+  }
+  for (int i = 0; i < 40; ++i) {
+    views.push_back(std::string_view(words[static_cast<std::size_t>(i) * 37]).substr(0, 4 + i % 9));
+    terminated.emplace_back(views.back());
+  }
+  const std::string withZero("\xE0\xB0\x95\0\xE0\xB0\xB2", 7);
+  views.push_back(withZero);
+  terminated.push_back("\xE0\xB0\x95");
+  // The same texts again in buffers of exactly their size, with nothing after
+  // them to read (the sanitizer build reports any read past them).
+  std::vector<std::unique_ptr<char[]>> exact;
+  for (std::size_t i = 0, n = views.size(); i < n; ++i) {
+    exact.push_back(std::make_unique<char[]>(views[i].size()));
+    std::copy(views[i].begin(), views[i].end(), exact.back().get());
+    views.emplace_back(exact.back().get(), views[i].size());
+    terminated.push_back(terminated[i]);
+  }
+  for (std::size_t x = 0; x < views.size(); ++x) {
+    for (std::size_t y = 0; y < views.size(); ++y) {
+      ASSERT_EQ(compare(views[x], Format::kUtf8, views[y], Format::kUtf8),
+                test::Compare(terminated[x], "UTF-8", terminated[y], "UTF-8"))
+          << test::Describe(terminated[x]) << " / " << test::Describe(terminated[y]);
+    }
   }
 }
 

@@ -323,24 +323,24 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
   const void* px = nullptr;
   const void* py = nullptr;
   std::size_t sizeA = 0, sizeB = 0;
-  if (IsWide(format_a)) {
-    const std::u16string_view wide = TerminatedWide(a, buffers.wide[0]);
-    px = wide.data();
-    sizeA = wide.size();
-  } else {
-    const std::string_view bytes = Terminated(a, buffers.bytes[0]);
-    px = bytes.data();
-    sizeA = bytes.size();
-  }
-  if (IsWide(format_b)) {
-    const std::u16string_view wide = TerminatedWide(b, buffers.wide[1]);
-    py = wide.data();
-    sizeB = wide.size();
-  } else {
-    const std::string_view bytes = Terminated(b, buffers.bytes[1]);
-    py = bytes.data();
-    sizeB = bytes.size();
-  }
+  // UTF-8 is read only within its length (converted, or streamed), so it
+  // needs no terminated copy: it is only cut at its first zero byte.
+  const auto operand = [&](std::string_view text, Format format, int which, const void*& data, std::size_t& size) {
+    if (IsWide(format)) {
+      const std::u16string_view wide = TerminatedWide(text, buffers.wide[which]);
+      data = wide.data();
+      size = wide.size();
+    } else if (format == Format::kUtf8) {
+      size = std::min(text.size(), text.find('\0'));
+      data = size == 0 ? "" : text.data();
+    } else {
+      const std::string_view bytes = Terminated(text, buffers.bytes[which]);
+      data = bytes.data();
+      size = bytes.size();
+    }
+  };
+  operand(a, format_a, 0, px, sizeA);
+  operand(b, format_b, 1, py, sizeB);
   const std::int32_t n1 = CheckedLength(sizeA);
   const std::int32_t n2 = CheckedLength(sizeB);
   ScratchBuffers& scratch = ThreadScratch();
