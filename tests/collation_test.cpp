@@ -18,12 +18,10 @@ using test::Codes;
 using test::Compare;
 using test::Convert;
 using test::Describe;
+using test::Escape;
+using test::Wide;
 using test::ToBytes;
 using test::ToWide;
-
-std::string Escape(const char* hex) { return Codes({255}) + hex; }
-
-std::u16string Wide(std::initializer_list<char16_t> units) { return std::u16string(units); }
 
 TEST(CollationEncode, UnitsAndFallbacks) {
   struct Case {

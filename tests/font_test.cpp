@@ -18,6 +18,7 @@ namespace {
 using test::Codes;
 using test::Convert;
 using test::Describe;
+using test::Escape;
 
 const FontEncodingConverter& Font() {
   static const FontEncodingConverter converter;
@@ -58,8 +59,6 @@ Direct Encode(const std::string& input, std::int32_t capacity = 1024, std::int32
 Direct Decode(const std::string& input, std::int32_t capacity = 1024, std::int32_t length = -1) {
   return RunDirect(false, input, capacity, length);
 }
-
-std::string Escape(const char* hex) { return Codes({255}) + hex; }
 
 struct Case {
   std::string internal;

@@ -19,6 +19,7 @@ namespace {
 
 using test::Codes;
 using test::Describe;
+using test::Escape;
 
 std::string Bytes(const std::vector<int>& values) {
   std::string s;
@@ -27,8 +28,6 @@ std::string Bytes(const std::vector<int>& values) {
 }
 
 // The escape for a code value: byte 255 and four upper-case hexadecimal digits.
-std::string Escape(const char* digits) { return Codes({255}) + digits; }
-
 const Byte* In(const std::string& s) { return reinterpret_cast<const Byte*>(s.c_str()); }
 
 // Decodes directly, before any normalisation, into a buffer large enough for anything.

@@ -16,13 +16,10 @@ namespace {
 using test::Codes;
 using test::Convert;
 using test::Describe;
+using test::Escape;
+using test::Wide;
 using test::ToBytes;
 using test::ToWide;
-
-// Byte 255 and the escape's four hexadecimal digits.
-std::string Escape(const char* hex) { return Codes({255}) + hex; }
-
-std::u16string Wide(std::initializer_list<char16_t> units) { return std::u16string(units); }
 
 // Spellings the decoder reads as the one-unit vowel sign they stand for, so
 // they come back in that form: ii, ee, ai and oo written with a length mark.

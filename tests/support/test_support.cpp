@@ -50,6 +50,10 @@ std::string Codes(std::initializer_list<int> values) {
   return s;
 }
 
+std::string Escape(const char* hex) { return Codes({255}) + hex; }
+
+std::u16string Wide(std::initializer_list<char16_t> units) { return std::u16string(units); }
+
 std::string Describe(std::string_view bytes) {
   std::string s;
   for (unsigned char c : bytes) {

@@ -11,6 +11,10 @@ namespace tirmok::test {
 
 // A byte string from a list of byte values: Codes({122, 100}).
 std::string Codes(std::initializer_list<int> values);
+// The internal code's escape: byte 255 and the hexadecimal digits given.
+std::string Escape(const char* hex);
+// A UTF-16 string from a list of units: Wide({0x0C15, 0x0C3F}).
+std::u16string Wide(std::initializer_list<char16_t> units);
 // The bytes as a list of decimal values, for readable failures: "122 100".
 std::string Describe(std::string_view bytes);
 std::string Describe(std::u16string_view units);
