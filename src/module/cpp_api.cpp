@@ -428,6 +428,9 @@ ConvertResult ConvertWithProperties(const void* input, const char* inputFormat, 
   const auto from = ParseFormat(inputFormat);
   const auto to = ParseFormat(outputFormat);
   if (!from || !to || input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) {
+    // The status function leaves an output of a known format empty; the
+    // designed function leaves it as it was.
+    if (kind == CallKind::kMeasured && to && output != nullptr && capacity > 0) WriteEmpty(output, *to);
     return {0, ConvertStatus::kInvalidArgument, 0};
   }
   const KeepBuffersSmall keep;
