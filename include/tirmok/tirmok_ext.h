@@ -69,6 +69,17 @@ TIRMOK_API int32_t TirmokConvertBatch(const void *inputs, int32_t inputUnits, co
                                       const char *outputFormat, int32_t capacity, const char *const *properties,
                                       int32_t *consumed, int32_t *written, int32_t *status, int32_t *required);
 
+/*
+ * LpxDateConvert with a status: `*status` receives TIRMOK_DONE,
+ * TIRMOK_CUT (the output needs `*required` bytes, terminator included;
+ * nothing is written then but an empty string), TIRMOK_OUT_OF_MEMORY or
+ * TIRMOK_INVALID_ARGUMENT (null phrase, negative capacity, null output with a
+ * capacity, phrase beyond 32-bit sizes). Capacity 0 asks for the size.
+ * Returns the output's length. Calls run in parallel.
+ */
+TIRMOK_API int32_t TirmokDateConvertStatus(const char *phrase, int32_t fromEnglish, char *output, int32_t capacity,
+                                           int32_t *status, int32_t *required);
+
 #ifdef __cplusplus
 }
 #endif

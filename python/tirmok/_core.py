@@ -369,18 +369,21 @@ def _date_piece(piece: str, from_english: bool) -> str:
         ) from None
     if not data:
         return ""
-    # Telugu words are up to four times as long as the English ones ("AM" is "pUrvAhna"); a result that comes
-    # close to the end of the buffer may have been cut, so it is redone with more room.
-    size = 8 * len(data) + 256
+    # Telugu words are up to four times as long as the English ones ("AM" is "pUrvAhna"); a longer result is
+    # redone with the exact size.
+    size = 4 * len(data) + 64
+    status, required = ctypes.c_int32(), ctypes.c_int32()
     while True:
         buffer = ctypes.create_string_buffer(size)
-        length = _native.lib.LpxDateConvert(data, 1 if from_english else 0, buffer, size)
-        if length == 0:
-            # Every phrase gives at least its own characters back: nothing means the library could not work.
-            raise MemoryError(f"out of memory while converting a date phrase of {len(data)} characters")
-        if length + 64 < size:
+        length = _native.lib.TirmokDateConvertStatus(
+            data, 1 if from_english else 0, buffer, size, ctypes.byref(status), ctypes.byref(required)
+        )
+        if status.value == _native.DONE:
             return buffer.raw[:length].decode("latin-1")
-        size *= 2
+        if status.value == _native.CUT and size < required.value:
+            size = required.value
+            continue
+        _raise_for(status.value, f"a date phrase of {len(data)} characters")
 
 
 def date_to_telugu(phrase: str) -> str:

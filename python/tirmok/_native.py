@@ -7,7 +7,7 @@ import os
 from pathlib import Path
 from typing import Iterator
 
-# Results of TirmokConvertStatus and TirmokConvertBatch (tirmok/tirmok_ext.h).
+# Statuses of TirmokConvertStatus, TirmokConvertBatch and TirmokDateConvertStatus (tirmok/tirmok_ext.h).
 DONE = 0
 CUT = 1
 OUT_OF_MEMORY = 2
@@ -50,8 +50,8 @@ def _declare(lib: ctypes.CDLL) -> None:
     lib.TirmokConvertBatch.restype = i32
     lib.TirmokSortKey.argtypes = [ptr, text, ptr, i32]
     lib.TirmokSortKey.restype = i32
-    lib.LpxDateConvert.argtypes = [text, i32, ptr, i32]
-    lib.LpxDateConvert.restype = i32
+    lib.TirmokDateConvertStatus.argtypes = [text, i32, ptr, i32, out_i32, out_i32]
+    lib.TirmokDateConvertStatus.restype = i32
 
 
 def load() -> ctypes.CDLL:
