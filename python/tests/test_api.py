@@ -181,3 +181,24 @@ def test_results_longer_than_the_first_buffer_are_redone_whole(monkeypatch, word
     monkeypatch.setattr(tirmok._core, "_first_capacity", lambda units: 3)
     assert tirmok.convert_many(words[:500], "UTF-8", "UNICODE") == expected
     assert [tirmok.convert(word, "UTF-8", "UNICODE") for word in words[:50]] == expected[:50]
+
+
+@pytest.mark.parametrize("raw", [b"\xff\xfe\xe0\xb0\x95 \xe0\xb0", "😀క\u200dఖ\ufeff".encode(), b"\xed\xa0\x80\xe0\xb0\x95"],
+                         ids=["invalid", "astral", "encoded-surrogate"])
+@pytest.mark.parametrize("target", ["TELTRANS", "UNICODE", "UTF-8", "ISO15919_UTF_8"])
+def test_utf8_text_that_is_not_plain_unicode_converts_as_the_tool_converts_its_bytes(tool, raw, target):
+    text = raw.decode("utf-8", "surrogateescape")
+    expected = as_python(subprocess.run([tool, "convert", "--from", "UTF-8", "--to", target], input=raw,
+                                        capture_output=True, check=True).stdout, Format.parse(target))
+    assert tirmok.convert(text, "UTF-8", target) == expected
+    assert tirmok.convert_many([text, "క"], "UTF-8", target)[0] == expected
+
+
+@pytest.mark.parametrize("target", ["UTF-8", "ISO15919_UTF_8"])
+def test_lone_surrogates_on_the_way_out_are_written_as_the_tool_writes_them(tool, target):
+    raw = "క".encode("utf-16-le") + b"\x00\xd8" + "ఖ".encode("utf-16-le")
+    expected = subprocess.run([tool, "convert", "--utf16", "--from", "UNICODE", "--to", target], input=raw,
+                              capture_output=True, check=True).stdout.decode("utf-8")
+    text = raw.decode("utf-16-le", "surrogatepass")
+    assert tirmok.convert(text, "UNICODE", target) == expected
+    assert tirmok.convert_many(["క", text], "UNICODE", target) == [tirmok.convert("క", "UNICODE", target), expected]

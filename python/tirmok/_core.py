@@ -82,6 +82,22 @@ def _encode(text: Text, fmt: Format) -> bytes:
         raise ValueError(message) from None
 
 
+# The library reads UTF-8 by turning it into UTF-16 first and writes UTF-8 from UTF-16, so text without lone
+# surrogates goes in and comes out as UTF-16: the same converters see the same text, and Python encodes and
+# decodes UTF-16 far faster than UTF-8.
+_UTF16_FORM = {Format.UTF_8: Format.UNICODE, Format.ISO15919_UTF_8: Format.ISO15919}
+
+
+def _library_form(text: Text, fmt: Format) -> Tuple[bytes, Format]:
+    """`text` as the library takes it, and the format to name: `_encode`, or UTF-16 for UTF-8 text that allows it."""
+    if fmt in _UTF16_FORM:
+        try:
+            return text.encode("utf-16-le"), _UTF16_FORM[fmt]  # type: ignore[union-attr]
+        except UnicodeEncodeError:  # lone surrogates: the UTF-8 path decides what becomes of them
+            pass
+    return _encode(text, fmt), fmt
+
+
 def _decode(raw: Union[bytes, memoryview], fmt: Format) -> Text:
     if fmt.is_bytes:
         return bytes(raw)
@@ -155,6 +171,17 @@ def _raise_for(status: int, what: str) -> None:
 
 def _convert_units(data: bytes, source: Format, target: Format, properties: Optional[ctypes.Array]) -> Text:
     """One zero-free string's conversion, whole, or an exception."""
+    form = _UTF16_FORM.get(target)
+    if form is not None:
+        try:
+            return _convert_units_as(data, source, form, properties, strict=True)
+        except UnicodeDecodeError:  # a lone surrogate, which the UTF-8 form writes as U+FFFD
+            pass
+    return _convert_units_as(data, source, target, properties)
+
+
+def _convert_units_as(data: bytes, source: Format, target: Format, properties: Optional[ctypes.Array],
+                      strict: bool = False) -> Text:
     units = len(data) // source.unit_bytes
     what = f"{units} units of {source} to {target}"
     if units > _INT32_MAX - 1:
@@ -169,7 +196,8 @@ def _convert_units(data: bytes, source: Format, target: Format, properties: Opti
             ctypes.byref(status), ctypes.byref(required),
         )
         if status.value == _native.DONE:
-            return _decode(output.view(length * target.unit_bytes), target)
+            view = output.view(length * target.unit_bytes)
+            return str(view, "utf-16-le") if strict else _decode(view, target)
         if status.value == _native.CUT and capacity < required.value:
             capacity = required.value
             continue
@@ -207,8 +235,8 @@ def convert(
     properties = _properties(nemeth, subscript, superscript, language, keys)
     zero = _zero(source)
     if zero not in text:
-        return _convert_units(_encode(text, source), source, target, properties)
-    pieces = [_convert_units(_encode(piece, source), source, target, properties) for piece in text.split(zero)]
+        return _convert_units(*_library_form(text, source), target, properties)
+    pieces = [_convert_units(*_library_form(piece, source), target, properties) for piece in text.split(zero)]
     return _zero(target).join(pieces)  # type: ignore[arg-type]
 
 
@@ -257,11 +285,11 @@ def _convert_batch(batch: Sequence[Text], source: Format, target: Format, proper
     if joined.count(zero) != len(batch) - 1:  # type: ignore[arg-type]
         counts = [item.count(zero) + 1 for item in batch]  # type: ignore[arg-type]
     try:
-        data = _encode(joined, source)
+        data, form = _library_form(joined, source)
     except ValueError:
         _name_the_failing_text(batch, lambda item: _encode(item, source), ValueError)
         raise
-    units = len(data) // source.unit_bytes + 1
+    units = len(data) // form.unit_bytes + 1
     if units > _INT32_MAX:
         if len(batch) == 1:
             raise ValueError(f"text too long: the library converts at most {_INT32_MAX - 1} units at once")
@@ -269,7 +297,14 @@ def _convert_batch(batch: Sequence[Text], source: Format, target: Format, proper
         return _convert_batch(batch[:half], source, target, properties) + _convert_batch(
             batch[half:], source, target, properties
         )
-    pieces = _run_batch(data, units, source, target, properties)
+    pieces = None
+    if target in _UTF16_FORM:
+        try:
+            pieces = _run_batch(data, units, form, _UTF16_FORM[target], properties, strict=True)
+        except UnicodeDecodeError:  # a lone surrogate, which the UTF-8 form writes as U+FFFD
+            pass
+    if pieces is None:
+        pieces = _run_batch(data, units, form, target, properties)
     if counts is None:
         return pieces
     out_zero = _zero(target)
@@ -289,7 +324,8 @@ def _name_the_failing_text(batch: Sequence[Text], check: Callable[[Text], object
             raise kind(f"text {index}: {error}") from None
 
 
-def _run_batch(data: bytes, units: int, source: Format, target: Format, properties: Optional[ctypes.Array]) -> List[Text]:
+def _run_batch(data: bytes, units: int, source: Format, target: Format, properties: Optional[ctypes.Array],
+               strict: bool = False) -> List[Text]:
     """The results of the zero-terminated strings stored back to back in `data` (`units` units in all)."""
     terminated = _terminated(data, source)
     base = ctypes.cast(terminated, ctypes.c_void_p).value or 0
@@ -315,7 +351,8 @@ def _run_batch(data: bytes, units: int, source: Format, target: Format, properti
         # The next result did not fit: continue with a buffer that holds it.
         capacity = max(capacity, required.value)
     del terminated
-    text = _decode(b"".join(chunks), target)
+    joined = b"".join(chunks)
+    text = str(joined, "utf-16-le") if strict else _decode(joined, target)
     # Every result ends with a terminator, so the last piece of the split is empty.
     return text.split(_zero(target))[:-1]  # type: ignore[arg-type]
 
