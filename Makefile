@@ -5,7 +5,7 @@ BUILD_TSAN ?= build-tsan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench python clean
+.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench python python-test clean
 
 all: build
 
@@ -46,10 +46,16 @@ fuzz: deps
 fuzz-smoke: deps
 	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
 
-# The Python package with the library next to it: python/tirmok.
-python: build
-	cp $(BUILD)/libtirmok.so python/tirmok/libtirmok.so
-	cd python && python3 -c "import tirmok; print('tirmok', tirmok.__version__, 'ready:', len(tirmok.FORMATS), 'formats')"
+# The Python package: `make python` makes its wheel in python/dist (the library and the tool built with CMake
+# inside it; offline, with Debian's python3-build), `make python-test` runs its tests against the build folder.
+# Install into a virtual environment with `pip install --no-build-isolation ./python` (see the README).
+PYTHON ?= /usr/bin/python3
+python: deps
+	cd python && $(PYTHON) -m build --wheel --no-isolation --outdir dist .
+
+python-test: build
+	TIRMOK_LIBRARY=$(BUILD)/libtirmok.so TIRMOK_TOOL=$(BUILD)/tirmok PYTHONDONTWRITEBYTECODE=1 \
+	  $(PYTHON) -m pytest -q -p no:cacheprovider python/tests
 
 demo: build
 	@scripts/demo.sh $(BUILD)/tirmok
@@ -64,4 +70,4 @@ bench: deps
 	build-bench/bench/tirmok_bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench python/build python/dist python/tirmok.egg-info

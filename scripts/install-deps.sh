@@ -9,6 +9,19 @@ command -v make >/dev/null 2>&1 || need+=(make)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 command -v python3 >/dev/null 2>&1 || need+=(python3)
+# The Python package: Debian's interpreter (/usr/bin/python3) with pytest, Dask and pandas for its tests, and pip,
+# build, setuptools, wheel and venv to install it and make its wheel offline.
+[ -x /usr/bin/python3 ] || need+=(python3)
+py_has() { [ -x /usr/bin/python3 ] && /usr/bin/python3 -c "import $1" >/dev/null 2>&1; }
+py_has pytest || need+=(python3-pytest)
+py_has dask.bag || need+=(python3-dask)
+py_has distributed || need+=(python3-distributed)
+py_has pandas || need+=(python3-pandas)
+py_has pip || need+=(python3-pip)
+py_has build || need+=(python3-build)
+py_has setuptools || need+=(python3-setuptools)
+py_has wheel || need+=(python3-wheel)
+py_has ensurepip || need+=(python3-venv)
 # The benchmarks time ICU beside the library when it is there.
 [ -f /usr/include/unicode/ucol.h ] || need+=(libicu-dev)
 command -v /usr/bin/time >/dev/null 2>&1 || need+=(time)

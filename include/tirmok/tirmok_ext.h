@@ -52,6 +52,34 @@ TIRMOK_API int32_t TirmokConvertStatus(const void *input, const char *inputForma
  */
 TIRMOK_API int32_t TirmokSortKey(const void *text, const char *format, unsigned char *key, int32_t capacity);
 
+/*
+ * Converts many strings in one call: `inputs` holds zero-terminated strings
+ * of `inputFormat` back to back, `inputUnits` units in all (terminators
+ * included; the last unit must be a terminator). Their results are written to
+ * `output` back to back, each followed by its terminator, as long as whole
+ * results fit into `capacity` units; each is what TirmokConvertStatus gives
+ * for that string with `properties`. Returns the number of strings converted;
+ * `*consumed` is the number of input units they took, `*written` the output
+ * units they fill, and `*status` TIRMOK_DONE when every string was converted,
+ * TIRMOK_CUT when the next result does not fit (`*required` is then the
+ * capacity it needs; call again from `inputs + *consumed`), or the status that
+ * stopped the next string. Calls run in parallel.
+ */
+TIRMOK_API int32_t TirmokConvertBatch(const void *inputs, int32_t inputUnits, const char *inputFormat, void *output,
+                                      const char *outputFormat, int32_t capacity, const char *const *properties,
+                                      int32_t *consumed, int32_t *written, int32_t *status, int32_t *required);
+
+/*
+ * LpxDateConvert with a status: `*status` receives TIRMOK_DONE,
+ * TIRMOK_CUT (the output needs `*required` bytes, terminator included;
+ * nothing is written then but an empty string), TIRMOK_OUT_OF_MEMORY or
+ * TIRMOK_INVALID_ARGUMENT (null phrase, negative capacity, null output with a
+ * capacity, phrase beyond 32-bit sizes). Capacity 0 asks for the size.
+ * Returns the output's length. Calls run in parallel.
+ */
+TIRMOK_API int32_t TirmokDateConvertStatus(const char *phrase, int32_t fromEnglish, char *output, int32_t capacity,
+                                           int32_t *status, int32_t *required);
+
 #ifdef __cplusplus
 }
 #endif
