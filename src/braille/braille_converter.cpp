@@ -35,6 +35,18 @@ constexpr bool IsDelimiter(Byte b) {
   return b == code::kSpace || b == code::kTab || b == code::kCarriageReturn || b == code::kLineFeed;
 }
 
+// An ASCII digit has no internal code of its own: the decoders write it as an
+// escape (255 and "0030" to "0039"). Numbers in Telugu text are mostly written
+// with ASCII digits, so a complete escape of one is read as the Telugu digit of
+// the same value and takes part in every rule for digits. Returns that digit,
+// or 0 when the `left` bytes at `p` do not start with such an escape.
+constexpr Byte EscapedDigit(const Byte* p, std::ptrdiff_t left) {
+  if (left < kEscapeLength || p[0] != code::kEscapeLead || p[1] != '0' || p[2] != '0' || p[3] != '3' ||
+      p[4] < '0' || p[4] > '9')
+    return 0;
+  return static_cast<Byte>(code::kDigitZero + (p[4] - '0'));
+}
+
 constexpr bool KeepsNumberSign(Byte k) {
   return k == code::kApostrophe || k == kAsterisk || k == kPlusSign || k == kComma ||
          k == code::kHyphenMinus || k == code::kFullStop || k == kSolidus || k == kColon ||
@@ -122,6 +134,13 @@ std::int32_t BrailleConverter::EncodeStep(const Byte* p, const Byte* end, const 
   const std::ptrdiff_t left = end - p;
   const auto at = [&](std::ptrdiff_t i) { return i < left ? p[i] : code::kEnd; };
 
+  // A digit escape is the digit's step, taking all five bytes.
+  if (const Byte digit = EscapedDigit(p, left)) {
+    const Byte alone[] = {digit, code::kEnd};
+    EncodeStep(alone, alone + 1, options, state, unit);
+    return kEscapeLength;
+  }
+
   if (IsLetter(p[0])) {
     if (const auto consonant = consonants_.MatchLeft(p)) {
       const std::int32_t n = consonant.length;
@@ -150,7 +169,8 @@ std::int32_t BrailleConverter::EncodeStep(const Byte* p, const Byte* end, const 
 
   // A number runs from a digit through the bytes that are followed by a digit;
   // letters with a cell (handled above) neither start nor end one.
-  state.inNumber = IsDigit(p[0]) || (state.inNumber && IsDigit(at(1)));
+  const bool digitNext = IsDigit(at(1)) || EscapedDigit(p + 1, left - 1) != 0;
+  state.inNumber = IsDigit(p[0]) || (state.inNumber && digitNext);
   if (state.inNumber) {
     if (const auto cells = numbers_.MatchLeft(p)) {
       unit.Append(cells.value);
@@ -190,7 +210,7 @@ std::int32_t BrailleConverter::EncodeStep(const Byte* p, const Byte* end, const 
   }
 
   // Nothing matched. Control characters pass through in runs; anything else,
-  // an escape included, is left out.
+  // an escape of anything but a digit included, is left out.
   if (IsControl(p[0])) {
     std::int32_t n = 0;
     while (n < kControlRunMax && n < left && IsControl(p[n])) unit.Push(p[n++]);

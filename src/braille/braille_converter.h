@@ -16,8 +16,9 @@ class BrailleConverter {
 
   // Internal code in (zero-terminated), ASCII Braille out (`capacity` bytes
   // with the terminator), whole words only. LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT
-  // and LPX_KEY_SUPERSCRIPT in `properties` select the options. Returns the
-  // output's length.
+  // and LPX_KEY_SUPERSCRIPT in `properties` select the options. ASCII digits,
+  // which reach it as escapes, are written as digits; every other escape is
+  // left out. Returns the output's length.
   std::int32_t Encode(const PropertyStore& properties, const Byte* input, Byte* output,
                       std::int32_t capacity) const;
 

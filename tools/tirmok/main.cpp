@@ -275,6 +275,8 @@ int Convert(int argc, char** argv) {
                    "read and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n"
                    "--set KEY=VALUE sets a property (LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT,\n"
                    "LPX_KEY_SUPERSCRIPT, LPX_KEY_LANGUAGE) before converting; it may be repeated.\n"
+                   "BRAILLE writes Telugu letters, signs and digits (ASCII and Telugu); it leaves out\n"
+                   "characters it has no cell for, such as Latin letters and other scripts.\n"
                    "\n"
                    "Formats: "
                 << FormatList() << "\n";
