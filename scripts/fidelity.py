@@ -45,8 +45,15 @@ CAUSES = {
         "sign and an independent vowel (\u0c30\u0c3f\u0c10 becomes \u0c30\u0c3f, ZWNJ, \u0c10).",
         "Keep UTF-8 as the master copy; use TELTRANS for typing and reading, not for storage."),
     "joiner-dropped": (
-        "A zero width non-joiner or joiner is left out: the legacy font has no glyph for it.",
-        "Keep UTF-8 as the master copy; use ANSI only to print with the legacy fonts."),
+        "A zero width non-joiner or joiner is left out: the legacy font has no glyph for it, Braille no cell.",
+        "Keep UTF-8 as the master copy; use ANSI only to print with the legacy fonts, Braille to read."),
+    "no-cell": (
+        "Braille leaves out what it has no cell for: Latin letters, other scripts, the dash and other signs.",
+        "Keep UTF-8 as the master copy; Braille is for reading, and reads back only what it wrote."),
+    "same-cells": (
+        "Braille gives two texts the same cells, and reading back takes the one real Telugu uses: markup and "
+        "program text (<b>, _ before a mnemonic, =\"...\") come back as other signs or letters.",
+        "Keep UTF-8 as the master copy; the README's Braille paragraph lists the readings chosen."),
     "hyphen-zwj": (
         "A hyphen-minus comes back as a zero width joiner: ISO 15919 writes the joiner as a hyphen and reads "
         "every hyphen as the joiner.",
@@ -91,8 +98,16 @@ def tokens(s):
     return result
 
 
-def cause(before, after, preceding):
-    """The cause of one change: `before` in the original became `after`; `preceding` is the character before it."""
+def cause(before, after, preceding, middle):
+    """The cause of one change: `before` in the original became `after` through the format `middle`;
+    `preceding` is the character before it."""
+    kind = common_cause(before, after, preceding)
+    if middle.startswith("BRAILLE") and kind in ("latin-letters", "telugu-letters", "other-characters"):
+        return "no-cell" if after == "" else "same-cells"
+    return kind
+
+
+def common_cause(before, after, preceding):
     if unicodedata.normalize("NFC", before) == unicodedata.normalize("NFC", after):
         return "composed"
     if before and len(before) == len(after) and all(CURLY.get(b) == a for b, a in zip(before, after)):
@@ -112,7 +127,7 @@ def cause(before, after, preceding):
     return "other-characters"
 
 
-def changes(original, back):
+def changes(original, back, middle):
     """(cause, example) for every change that turns `original` into `back`."""
     found = []
     matcher = difflib.SequenceMatcher(None, original, back, autojunk=False)
@@ -127,7 +142,7 @@ def changes(original, back):
             pairs = list(zip(split_before, split_after))
         for x, y in pairs:
             preceding = original[a - 1] if a > 0 else ""
-            found.append((cause(x, y, preceding), (excerpt(original, a, len(x)), excerpt(back, c, len(y)))))
+            found.append((cause(x, y, preceding, middle), (excerpt(original, a, len(x)), excerpt(back, c, len(y)))))
             a += len(x)
             c += len(y)
     return found
@@ -155,7 +170,7 @@ def measure(library):
                 if back == line:
                     unchanged += 1
                     continue
-                for kind, example in changes(line, back):
+                for kind, example in changes(line, back, name):
                     counts[kind] += 1
                     examples.setdefault(kind, example)
             per_sample[sample] = (unchanged, len(lines), counts, examples)
@@ -215,8 +230,8 @@ exchange; the others are for reading, typing and printing.
 
 {tables}
 
-`BRAILLE` is absent from the tables while it is an output format only. It writes Telugu letters, signs and digits
-(ASCII digits too) and leaves out every character it has no cell for, such as Latin letters.
+`BRAILLE` writes Telugu letters, signs and digits (ASCII digits too) and leaves out every character it has no
+cell for, such as Latin letters; `scripts/braille_roundtrip.py` measures its reading back word by word.
 """
 
 

@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "braille/braille_converter.h"
+#include "support/braille_support.h"
 #include "support/test_support.h"
 #include "tirmok/tirmok.h"
 
 namespace tirmok {
 namespace {
 
+using test::BrailleOptions;
 using test::Codes;
 using test::Convert;
 using test::Describe;
@@ -48,14 +50,6 @@ const BrailleConverter& Converter() {
   return converter;
 }
 
-PropertyStore Options(std::string_view options) {
-  PropertyStore store;
-  if (Has(options, 'N')) store[LPX_KEY_NEMETH] = "TRUE";
-  if (Has(options, 'S')) store[LPX_KEY_SUBSCRIPT] = "TRUE";
-  if (Has(options, 'P')) store[LPX_KEY_SUPERSCRIPT] = "TRUE";
-  return store;
-}
-
 // Calls the converter itself, for input the normaliser would fold first.
 std::string Direct(const std::string& code, const PropertyStore& properties = {},
                    std::int32_t capacity = 1 << 20) {
@@ -83,7 +77,7 @@ void ExpectAll(const std::vector<Case>& cases) {
 
 void ExpectAllDirect(const std::vector<Case>& cases) {
   for (const Case& c : cases)
-    EXPECT_EQ(Direct(c.code, Options(c.options)), c.braille)
+    EXPECT_EQ(Direct(c.code, BrailleOptions(c.options)), c.braille)
         << "options '" << c.options << "', input " << Describe(c.code);
 }
 
@@ -400,7 +394,7 @@ TEST(Braille, RandomInputGivesCellsOnly) {
     for (int n = static_cast<int>(random() % 40); n > 0; --n)
       text.push_back(static_cast<char>(1 + random() % 255));
     for (const char* options : {"", "N", "S"}) {
-      for (unsigned char c : Direct(text, Options(options)))
+      for (unsigned char c : Direct(text, BrailleOptions(options)))
         EXPECT_TRUE(c >= 1 && c <= 95) << "byte " << int(c) << " from " << Describe(text);
     }
   }
@@ -412,12 +406,12 @@ TEST(Braille, ConcurrentCallsAgree) {
   const std::string text = Codes({34, 75, 45, 45, 76, 32, 122, 159, 100, 46, 75, 46, 76, 34});
   const char* optionSets[] = {"", "N", "S", "NP"};
   std::vector<std::string> expected;
-  for (const char* options : optionSets) expected.push_back(Direct(text, Options(options)));
+  for (const char* options : optionSets) expected.push_back(Direct(text, BrailleOptions(options)));
   std::vector<std::thread> threads;
   std::vector<int> mismatches(4, 0);
   for (std::size_t t = 0; t < 4; ++t) {
     threads.emplace_back([&, t] {
-      const PropertyStore properties = Options(optionSets[t]);
+      const PropertyStore properties = BrailleOptions(optionSets[t]);
       Byte output[256];
       for (int i = 0; i < 2000; ++i) {
         Converter().Encode(properties, reinterpret_cast<const Byte*>(text.c_str()), output, 256);

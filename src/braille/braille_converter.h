@@ -1,4 +1,4 @@
-// BrailleConverter: internal code -> North American ASCII Braille ("BRAILLE"), output only.
+// BrailleConverter: internal code <-> North American ASCII Braille ("BRAILLE").
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,16 @@ class BrailleConverter {
   // which reach it as escapes, are written as digits; every other escape is
   // left out. Returns the output's length.
   std::int32_t Encode(const PropertyStore& properties, const Byte* input, Byte* output,
+                      std::int32_t capacity) const;
+
+  // ASCII Braille in (`length` bytes, -1 for the whole zero-terminated
+  // string), normalised internal code out (`capacity` bytes with the
+  // terminator), whole steps only; the same three properties say how the
+  // cells were written. Where cells have more than one reading, the one real
+  // Telugu text uses is taken (see the reading rules in the source); bytes
+  // that are no Braille cell in their place become escapes. Returns the
+  // number of input bytes consumed.
+  std::int32_t Decode(const PropertyStore& properties, const Byte* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
 
  private:
@@ -50,11 +60,49 @@ class BrailleConverter {
   std::int32_t EncodeStep(const Byte* p, const Byte* end, const Options& options, State& state,
                           Piece<Byte>& unit) const;
 
+  // What the reader has just read, for the cells whose reading depends on it.
+  enum class Read : std::uint8_t {
+    kWordStart,      // nothing yet in this word (or only its indicator)
+    kBareConsonant,  // a consonant without vowel
+    kSyllable,       // a consonant with its vowel, or an independent vowel
+    kNumberSign,
+    kDigit,
+    kInNumber,       // a sign that keeps the number going
+    kHyphen,         // a hyphen that keeps the number going
+    kOpening,        // an opening quote or parenthesis
+    kSign,
+  };
+  // Everything a reading remembers between steps.
+  struct ReadState {
+    bool quoteOpen = false;
+    std::int32_t parentheses = 0;  // open parentheses
+    Read previous = Read::kWordStart;
+    bool indicatorRead = false;  // the subscript or superscript indicator of this word
+  };
+
+  std::int32_t DecodeStep(const Byte* p, const Options& options, ReadState& state, Piece<Byte>& unit) const;
+  // The digit written at `p` (its internal code and cells), if any.
+  Match<Byte, Byte> DigitAt(const Byte* p, const Options& options) const;
+  // Whether the cells at `p` begin a letter: a consonant, a vowel or a consonant without vowel.
+  bool LetterAt(const Byte* p) const;
+  // Whether the word at `p` (after its indicator) holds only digits and the signs inside numbers.
+  bool NumberWord(const Byte* p, const Options& options) const;
+
   MappingTable consonants_;  // left: internal code; value: cells
   MappingTable vowels_;
   MappingTable signs_;
   MappingTable numbers_;     // signs inside a number
   MappingTable nemeth_;      // only with the Nemeth option
+
+  // The reader's tables, keyed by cells: the same rows, for the internal code
+  // the encoder is given (normalised), each reading once.
+  MappingTable consonantReadings_;
+  MappingTable vowelReadings_;
+  MappingTable signReadings_;    // without the digits and the cells the rules read themselves
+  MappingTable digitReadings_;   // A to J
+  MappingTable nemethReadings_;  // without the digits
+  MappingTable nemethDigitReadings_;
+  MappingTable numberReadings_;  // full stop and solidus between digits
 };
 
 }  // namespace tirmok

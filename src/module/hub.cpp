@@ -80,7 +80,8 @@ bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertySt
       return true;
     }
     case Format::kBraille:
-      return false;
+      c.braille.Decode(properties, bytes, n, target, cap);
+      return true;
   }
   return false;
 }
