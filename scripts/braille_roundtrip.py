@@ -124,6 +124,31 @@ def measure(library, middle, check):
     return failures
 
 
+ASCII_BY_DOTS = " A1B'K2L@CIF/MSP\"E3H9O6R^DJG>NTQ,*5<-U8V.%[$+X!&;:4\\0Z7(_?W]#Y)="
+
+
+def cell_forms(library, check):
+    """The ASCII and Unicode cells of every line agree pattern for pattern, and each converts into the other."""
+    failures = 0
+    print("BRAILLE <-> BRAILLE_UNICODE")
+    for _, path, description in support.SAMPLES:
+        lines = support.read_sample(path)
+        agree = converted = 0
+        for line in lines:
+            ascii_cells = library.convert(line.encode("utf-8"), "UTF-8", "BRAILLE")
+            unicode_cells = library.convert(line.encode("utf-8"), "UTF-8", "BRAILLE_UNICODE")
+            patterns = "".join(chr(0x2800 + ASCII_BY_DOTS.index(c)) if c in ASCII_BY_DOTS else c
+                               for c in ascii_cells.decode("ascii"))
+            agree += unicode_cells.decode("utf-16-le") == patterns
+            converted += (library.convert(ascii_cells, "BRAILLE", "BRAILLE_UNICODE") == unicode_cells and
+                          library.convert(unicode_cells, "BRAILLE_UNICODE", "BRAILLE") == ascii_cells)
+        print(f"  {description}: the two forms agree pattern for pattern on {agree:,} of {len(lines):,} lines; "
+              f"each converts into the other exactly on {converted:,}")
+        if check and agree != len(lines):
+            failures += 1
+    return failures
+
+
 def main():
     parser = support.arguments(__doc__.split("\n")[0])
     parser.add_argument("--check", action="store_true", help="fail below 99%% of the words unchanged")
@@ -144,6 +169,7 @@ def main():
     print()
     for middle in [name for name in library.both_ways() if name.startswith("BRAILLE")]:
         failures += measure(library, middle, args.check)
+    failures += cell_forms(library, args.check)
     return 1 if failures else 0
 
 

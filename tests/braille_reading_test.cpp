@@ -1,9 +1,10 @@
-// Tests of reading ASCII Braille back: each rule of the writer inverted, the readings chosen where cells agree, bad bytes.
+// Tests of reading Braille back (each rule of the writer inverted, the readings chosen where cells agree, bad bytes) and of Unicode Braille cells.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "braille/braille_converter.h"
@@ -234,6 +235,118 @@ TEST(BrailleReading, RandomBytesReadWithoutFault) {
     const std::string code = Read(cells);
     for (std::size_t i = 0; i < code.size(); ++i)
       if (static_cast<Byte>(code[i]) == 255) EXPECT_LE(i + 5, code.size()) << "escape cut short";
+  }
+}
+
+// The standard correspondence of ASCII Braille characters and dot patterns:
+// the character of pattern i (U+2800 + i, bit 0 dot 1 ... bit 5 dot 6).
+constexpr std::string_view kAsciiByDots = " A1B'K2L@CIF/MSP\"E3H9O6R^DJG>NTQ,*5<-U8V.%[$+X!&;:4\\0Z7(_?W]#Y)=";
+
+std::u16string AsPatterns(std::string_view cells) {
+  std::u16string units;
+  for (char c : cells) {
+    const auto dots = kAsciiByDots.find(c);
+    units.push_back(dots == std::string_view::npos ? static_cast<char16_t>(static_cast<unsigned char>(c))
+                                                   : static_cast<char16_t>(0x2800 + dots));
+  }
+  return units;
+}
+
+TEST(BrailleUnicode, CellsAreTheirDotPatterns) {
+  EXPECT_EQ(Convert("\u0C15\u0C43\u0C37\u0C4D\u0C23 12\t", "UTF-8", "BRAILLE_UNICODE").wide,
+            u"\u2805\u2810\u2817\u2808\u282F\u283C\u2800\u283C\u2801\u2803\t");  // krsna 12, the tab kept
+  // Any internal code: the Unicode form is the ASCII form pattern for pattern.
+  std::mt19937 random(2800);
+  for (int round = 0; round < 300; ++round) {
+    std::string code;
+    for (int n = static_cast<int>(random() % 30); n > 0; --n) code.push_back(static_cast<char>(1 + random() % 255));
+    for (const char* options : {"", "N", "P"}) {
+      const PropertyStore properties = BrailleOptions(options);
+      Byte ascii[256];
+      char16_t unicode[256];
+      Converter().Encode(properties, reinterpret_cast<const Byte*>(code.c_str()), ascii, 256);
+      Converter().EncodeUnicode(properties, reinterpret_cast<const Byte*>(code.c_str()), unicode, 256);
+      EXPECT_EQ(std::u16string(unicode), AsPatterns(reinterpret_cast<const char*>(ascii))) << Describe(code);
+    }
+  }
+  // Every pair of patterns reads as its two ASCII characters do.
+  for (std::size_t a = 0; a < 64; ++a) {
+    for (std::size_t b = 0; b < 64; ++b) {
+      const std::string cells = {kAsciiByDots[a], kAsciiByDots[b]};
+      EXPECT_EQ(Convert(AsPatterns(cells), "BRAILLE_UNICODE", "LPXCODE").bytes,
+                Convert(cells, "BRAILLE", "LPXCODE").bytes)
+          << cells;
+    }
+  }
+}
+
+// Between the two forms the cells are carried over pattern for pattern, not read: exactly, whatever they hold.
+TEST(BrailleUnicode, FormsConvertIntoEachOtherCellForCell) {
+  // ".A@N" has no reading the writer gives back ("_" before an independent a), "0'0'" two apostrophes.
+  const std::string cells = ".TO.A@N 0'0' K\x80k#\t";
+  // "." is kha's cell, dots 4 6.
+  const std::u16string expected = u"\u2828\u281E\u2815\u2828\u2801\u2808\u281D\u2800\u2834\u2804\u2834\u2804"
+                                  u"\u2800\u2805\u0080k\u283C\t";
+  EXPECT_EQ(Convert(cells, "BRAILLE", "BRAILLE_UNICODE").wide, expected);
+  EXPECT_EQ(Convert(expected, "BRAILLE_UNICODE", "BRAILLE").bytes, cells);
+  EXPECT_EQ(Convert(expected + u"\u0C15", "BRAILLE_UNICODE", "BRAILLE").bytes, cells);  // no pattern, not a byte: left out
+  const auto cut = Convert(cells, "BRAILLE", "BRAILLE_UNICODE", 4);
+  EXPECT_EQ(cut.wide, expected.substr(0, 3));
+  EXPECT_EQ(cut.result, 3);
+}
+
+// Units that are no pattern become escapes; spaces and control characters are read as they stand.
+TEST(BrailleUnicode, OtherUnitsAndWhitespace) {
+  const struct {
+    std::u16string cells;
+    std::string code;
+  } cases[] = {
+      {u"\u2805 \u281E\n", Codes({122, 100, 32, 137, 100, 10})},
+      {u"\u2805\u2800\u281E", Codes({122, 100, 32, 137, 100})},
+      {u"\u2805A\u2840\u0C15", Codes({122, 100}) + Escape("0041") + Escape("2840") + Escape("0C15")},
+      {u"\u283C\u2801\x01\u2803", Codes({75, 1, 76})},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Describe(Convert(c.cells, "BRAILLE_UNICODE", "LPXCODE").bytes), Describe(c.code));
+  // The work buffer of the Unicode reading takes whole units only.
+  Byte work[8] = {0, 0, 0, 0, 0, 0, 0, 0xA5};
+  Byte output[64];
+  EXPECT_EQ(Converter().DecodeUnicode({}, u"\u2801\u2801A", -1, work, 7, output, 64), 2);  // the escape needs 5
+  EXPECT_EQ(Describe(reinterpret_cast<const char*>(output)), "100 100");
+  EXPECT_EQ(work[7], 0xA5);
+  EXPECT_EQ(Converter().DecodeUnicode({}, u"\u2801", -1, nullptr, 8, output, 64), 0);
+}
+
+// The two cell forms of real words agree in length at every capacity (whole words alike), and read back alike.
+TEST(BrailleUnicode, AgreesWithAsciiBraille) {
+  int words = 0;
+  for (const std::string& word : WordSample()) {
+    if (++words > 400) break;
+    const std::string code = Convert(word + " " + word, "UTF-8", "LPXCODE").bytes;
+    for (const char* options : {"", "N", "S"}) {
+      const PropertyStore properties = BrailleOptions(options);
+      std::vector<Byte> ascii(code.size() * 4 + 8);
+      std::vector<char16_t> unicode(code.size() * 4 + 8);
+      const auto ascii_length = Converter().Encode(properties, reinterpret_cast<const Byte*>(code.c_str()),
+                                                   ascii.data(), static_cast<std::int32_t>(ascii.size()));
+      const auto unicode_length = Converter().EncodeUnicode(properties, reinterpret_cast<const Byte*>(code.c_str()),
+                                                            unicode.data(), static_cast<std::int32_t>(unicode.size()));
+      ASSERT_EQ(ascii_length, unicode_length) << word;
+      std::vector<Byte> fromAscii(code.size() + 64), fromUnicode(code.size() + 64), work(unicode.size() * 5 + 8);
+      Converter().Decode(properties, ascii.data(), -1, fromAscii.data(), static_cast<std::int32_t>(fromAscii.size()));
+      Converter().DecodeUnicode(properties, unicode.data(), -1, work.data(), static_cast<std::int32_t>(work.size()),
+                                fromUnicode.data(), static_cast<std::int32_t>(fromUnicode.size()));
+      EXPECT_EQ(reinterpret_cast<const char*>(fromAscii.data()), code) << word << " '" << options << "'";
+      EXPECT_EQ(reinterpret_cast<const char*>(fromUnicode.data()), code) << word << " '" << options << "'";
+      // Both forms cut at the same whole word.
+      for (std::int32_t capacity : {1, 2, ascii_length / 2 + 1, ascii_length}) {
+        std::vector<Byte> a(static_cast<std::size_t>(capacity));
+        std::vector<char16_t> u(static_cast<std::size_t>(capacity));
+        EXPECT_EQ(Converter().Encode(properties, reinterpret_cast<const Byte*>(code.c_str()), a.data(), capacity),
+                  Converter().EncodeUnicode(properties, reinterpret_cast<const Byte*>(code.c_str()), u.data(), capacity))
+            << word << " capacity " << capacity;
+      }
+    }
   }
 }
 

@@ -40,6 +40,7 @@ constexpr Byte kLowLineCell = '.';  // also the consonant kha, which it is read 
 constexpr Byte kParenthesisCell = '7';
 
 constexpr std::int32_t kControlRunMax = 31;
+constexpr char16_t kBraillePatterns = 0x2800;  // the empty cell; dots are the low six bits
 
 // Words end at whitespace; the whitespace byte belongs to the word it ends.
 constexpr bool IsDelimiter(Byte b) {
@@ -108,10 +109,80 @@ BrailleConverter::BrailleConverter() {
   add(nemethReadings_, NemethCellRows(), [&](const CellRow& row) { return !digits(row); });
   add(nemethDigitReadings_, NemethCellRows(), digits);
   add(numberReadings_, NumberCellRows(), all);
+
+  const std::string_view byDots = AsciiBrailleByDots();
+  for (std::size_t dots = 0; dots < byDots.size(); ++dots) {
+    const auto cell = static_cast<Byte>(byDots[dots]);
+    patternOfCell_[cell] = static_cast<char16_t>(kBraillePatterns + dots);
+    cellOfPattern_[dots] = cell;
+  }
+}
+
+char16_t BrailleConverter::CellUnit(Byte cell, char16_t*) const {
+  return cell < patternOfCell_.size() && patternOfCell_[cell] != 0 ? patternOfCell_[cell] : cell;
+}
+
+std::int32_t BrailleConverter::EncodeUnicode(const PropertyStore& properties, const Byte* input, char16_t* output,
+                                             std::int32_t capacity) const {
+  return EncodeCells(properties, input, output, capacity);
+}
+
+std::int32_t BrailleConverter::CellsToPatterns(const Byte* input, std::int32_t length, char16_t* output,
+                                               std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity, [this](const Byte* p, Piece<char16_t>& unit) {
+    unit.Push(CellUnit(p[0], static_cast<char16_t*>(nullptr)));
+    return 1;
+  });
+}
+
+std::int32_t BrailleConverter::PatternsToCells(const char16_t* input, std::int32_t length, Byte* output,
+                                               std::int32_t capacity) const {
+  return RunLoop(input, length, output, capacity, [this](const char16_t* p, Piece<Byte>& unit) {
+    const char16_t u = p[0];
+    if (u >= kBraillePatterns && u < kBraillePatterns + cellOfPattern_.size()) {
+      unit.Push(cellOfPattern_[u - kBraillePatterns]);
+    } else if (u < 256) {
+      unit.Push(static_cast<Byte>(u));
+    }
+    return 1;
+  });
+}
+
+std::int32_t BrailleConverter::DecodeUnicode(const PropertyStore& properties, const char16_t* input,
+                                             std::int32_t length, Byte* work, std::int32_t workCapacity,
+                                             Byte* output, std::int32_t capacity) const {
+  if (input == nullptr || work == nullptr || workCapacity < 1) return 0;
+  const std::int32_t n = ResolveLength(input, length);
+  std::int32_t used = 0;
+  std::int32_t consumed = 0;
+  Piece<Byte> cell;
+  for (; consumed < n; ++consumed) {
+    const char16_t u = input[consumed];
+    cell.Clear();
+    if (u >= kBraillePatterns && u < kBraillePatterns + cellOfPattern_.size()) {
+      cell.Push(cellOfPattern_[u - kBraillePatterns]);
+    } else if (u <= code::kSpace) {
+      cell.Push(static_cast<Byte>(u));
+    } else {
+      AppendEscape(cell, u);
+    }
+    if (used + cell.Size() + 1 > workCapacity) break;
+    std::copy(cell.Data(), cell.Data() + cell.Size(), work + used);
+    used += cell.Size();
+  }
+  work[used] = code::kEnd;
+  DecodeCells(properties, work, used, output, capacity, true);
+  return consumed;
 }
 
 std::int32_t BrailleConverter::Encode(const PropertyStore& properties, const Byte* input, Byte* output,
                                       std::int32_t capacity) const {
+  return EncodeCells(properties, input, output, capacity);
+}
+
+template <class Unit>
+std::int32_t BrailleConverter::EncodeCells(const PropertyStore& properties, const Byte* input, Unit* output,
+                                           std::int32_t capacity) const {
   if (output == nullptr || capacity < 1) return 0;
   output[0] = code::kEnd;
   if (input == nullptr) return 0;
@@ -132,7 +203,7 @@ std::int32_t BrailleConverter::Encode(const PropertyStore& properties, const Byt
     if (more) ++end;
     const std::int64_t room = capacity - 1 - length;
     State trial = state;
-    if (EncodeWord(word, end, options, trial, nullptr, room) < 0) break;
+    if (EncodeWord(word, end, options, trial, static_cast<Unit*>(nullptr), room) < 0) break;
     length += EncodeWord(word, end, options, state, output + length, room);
     output[length] = code::kEnd;
     if (!more) break;
@@ -141,8 +212,9 @@ std::int32_t BrailleConverter::Encode(const PropertyStore& properties, const Byt
   return static_cast<std::int32_t>(length);
 }
 
+template <class Unit>
 std::int64_t BrailleConverter::EncodeWord(const Byte* word, const Byte* end, const Options& options,
-                                          State& state, Byte* out, std::int64_t room) const {
+                                          State& state, Unit* out, std::int64_t room) const {
   state.numberSign = false;
   state.inNumber = false;
   state.hyphen = false;
@@ -150,7 +222,8 @@ std::int64_t BrailleConverter::EncodeWord(const Byte* word, const Byte* end, con
   const auto put = [&](std::span<const Byte> cells) {
     const auto n = static_cast<std::int64_t>(cells.size());
     if (count + n > room) return false;
-    if (out != nullptr) std::copy(cells.begin(), cells.end(), out + count);
+    if (out != nullptr)
+      std::transform(cells.begin(), cells.end(), out + count, [&](Byte cell) { return CellUnit(cell, out); });
     count += n;
     return true;
   };
@@ -333,19 +406,25 @@ bool BrailleConverter::NumberWord(const Byte* p, const Options& options) const {
   return digit && notLetters;
 }
 
-std::int32_t BrailleConverter::Decode(const PropertyStore& properties, const Byte* input, std::int32_t length,
-                                      Byte* output, std::int32_t capacity) const {
+std::int32_t BrailleConverter::DecodeCells(const PropertyStore& properties, const Byte* input, std::int32_t length,
+                                           Byte* output, std::int32_t capacity, bool escapesPassed) const {
   const Options options{PropertyEquals(properties, LPX_KEY_NEMETH, "TRUE"),
                         PropertyEquals(properties, LPX_KEY_SUBSCRIPT, "TRUE"),
                         PropertyEquals(properties, LPX_KEY_SUPERSCRIPT, "TRUE")};
   ReadState state;
   return RunLoop(input, length, output, capacity,
-                 [&](const Byte* p, Piece<Byte>& unit) { return DecodeStep(p, options, state, unit); });
+                 [&](const Byte* p, Piece<Byte>& unit) { return DecodeStep(p, options, escapesPassed, state, unit); });
 }
 
-std::int32_t BrailleConverter::DecodeStep(const Byte* p, const Options& options, ReadState& state,
-                                          Piece<Byte>& unit) const {
+std::int32_t BrailleConverter::DecodeStep(const Byte* p, const Options& options, bool escapesPassed,
+                                          ReadState& state, Piece<Byte>& unit) const {
   const Byte b = p[0];
+  if (escapesPassed && b == code::kEscapeLead) {
+    std::int32_t n = 0;
+    while (n < kEscapeLength && p[n] != code::kEnd) unit.Push(p[n++]);
+    state.previous = Read::kSign;
+    return n;
+  }
   if (IsDelimiter(b)) {
     unit.Push(b);
     state.previous = Read::kWordStart;

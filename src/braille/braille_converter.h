@@ -1,6 +1,7 @@
-// BrailleConverter: internal code <-> North American ASCII Braille ("BRAILLE").
+// BrailleConverter: internal code <-> North American ASCII Braille ("BRAILLE") and Unicode Braille cells ("BRAILLE_UNICODE").
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/internal_code.h"
@@ -30,7 +31,31 @@ class BrailleConverter {
   // that are no Braille cell in their place become escapes. Returns the
   // number of input bytes consumed.
   std::int32_t Decode(const PropertyStore& properties, const Byte* input, std::int32_t length, Byte* output,
-                      std::int32_t capacity) const;
+                      std::int32_t capacity) const {
+    return DecodeCells(properties, input, length, output, capacity, false);
+  }
+
+  // The same cells as Unicode Braille patterns (U+2800 to U+283F, the empty
+  // cell U+2800), `capacity` in 16-bit units; whitespace and control
+  // characters stay as they are.
+  std::int32_t EncodeUnicode(const PropertyStore& properties, const Byte* input, char16_t* output,
+                             std::int32_t capacity) const;
+  // Reads Unicode Braille patterns (and spaces and control characters; any
+  // other unit becomes an escape) through `work`, a byte buffer of
+  // `workCapacity` bytes, five per input unit being always enough.
+  std::int32_t DecodeUnicode(const PropertyStore& properties, const char16_t* input, std::int32_t length,
+                             Byte* work, std::int32_t workCapacity, Byte* output, std::int32_t capacity) const;
+
+  // The two forms hold the same cells, so each is turned into the other
+  // pattern for pattern, without reading the text: exactly, whatever it
+  // holds. Bytes that are no cell keep their value as a unit; units that
+  // are no pattern keep theirs as a byte when below 256 and are left out
+  // otherwise, as Braille leaves out what it has no cell for. Both return
+  // the number of input units consumed.
+  std::int32_t CellsToPatterns(const Byte* input, std::int32_t length, char16_t* output,
+                               std::int32_t capacity) const;
+  std::int32_t PatternsToCells(const char16_t* input, std::int32_t length, Byte* output,
+                               std::int32_t capacity) const;
 
  private:
   // The options a conversion reads from the property store when it starts.
@@ -49,11 +74,25 @@ class BrailleConverter {
     bool hyphen = false;      // the previous sign was a hyphen-minus
   };
 
+  template <class Unit>
+  std::int32_t EncodeCells(const PropertyStore& properties, const Byte* input, Unit* output,
+                           std::int32_t capacity) const;
+
   // Encodes the word [word, end) into at most `room` cells, writing them to
   // `out` unless it is null. Returns the number of cells, or -1 (with nothing
   // more written) as soon as they exceed `room`.
+  template <class Unit>
   std::int64_t EncodeWord(const Byte* word, const Byte* end, const Options& options, State& state,
-                          Byte* out, std::int64_t room) const;
+                          Unit* out, std::int64_t room) const;
+
+  // A cell as a unit of the output: the ASCII Braille byte, or its pattern.
+  Byte CellUnit(Byte cell, Byte*) const { return cell; }
+  char16_t CellUnit(Byte cell, char16_t*) const;
+
+  // `escapesPassed`: the input carries escapes for what was no cell (the
+  // Unicode form), which are copied as they stand.
+  std::int32_t DecodeCells(const PropertyStore& properties, const Byte* input, std::int32_t length, Byte* output,
+                           std::int32_t capacity, bool escapesPassed) const;
 
   // Encodes one unit at `p` (before `end`, the end of its word) into `unit`.
   // Returns the number of input bytes consumed, at least 1.
@@ -80,7 +119,8 @@ class BrailleConverter {
     bool indicatorRead = false;  // the subscript or superscript indicator of this word
   };
 
-  std::int32_t DecodeStep(const Byte* p, const Options& options, ReadState& state, Piece<Byte>& unit) const;
+  std::int32_t DecodeStep(const Byte* p, const Options& options, bool escapesPassed, ReadState& state,
+                          Piece<Byte>& unit) const;
   // The digit written at `p` (its internal code and cells), if any.
   Match<Byte, Byte> DigitAt(const Byte* p, const Options& options) const;
   // Whether the cells at `p` begin a letter: a consonant, a vowel or a consonant without vowel.
@@ -103,6 +143,9 @@ class BrailleConverter {
   MappingTable nemethReadings_;  // without the digits
   MappingTable nemethDigitReadings_;
   MappingTable numberReadings_;  // full stop and solidus between digits
+
+  std::array<char16_t, 128> patternOfCell_{};  // ASCII Braille 32 to 95 -> U+2800 to U+283F
+  std::array<Byte, 64> cellOfPattern_{};       // and back
 };
 
 }  // namespace tirmok

@@ -82,6 +82,9 @@ bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertySt
     case Format::kBraille:
       c.braille.Decode(properties, bytes, n, target, cap);
       return true;
+    case Format::kBrailleUnicode:
+      c.braille.DecodeUnicode(properties, wide, n, work, cap, target, cap);
+      return true;
   }
   return false;
 }
@@ -132,6 +135,9 @@ void EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, 
       break;
     case Format::kBraille:
       c.braille.Encode(properties, internal, bytes, capacity);
+      break;
+    case Format::kBrailleUnicode:
+      c.braille.EncodeUnicode(properties, internal, wide, capacity);
       break;
     case Format::kLpxkbd:
     case Format::kInscript:
@@ -188,6 +194,17 @@ std::int32_t ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch
                          const PropertyStore& properties, const void* input, std::int32_t length,
                          Format from, void* output, Format to, std::int32_t capacity) {
   WriteEmpty(output, to);
+  // The two Braille forms hold the same cells: one becomes the other pattern for pattern.
+  if (from == Format::kBraille && to == Format::kBrailleUnicode) {
+    converters.braille.CellsToPatterns(static_cast<const Byte*>(input), length, static_cast<char16_t*>(output),
+                                       capacity);
+    return OutputLength(output, to);
+  }
+  if (from == Format::kBrailleUnicode && to == Format::kBraille) {
+    converters.braille.PatternsToCells(static_cast<const char16_t*>(input), length, static_cast<Byte*>(output),
+                                       capacity);
+    return OutputLength(output, to);
+  }
   if (!DecodeToInternal(converters, scratch, properties, input, length, from, scratch.A(), scratch.B(),
                         scratch.WideB(), true)) {
     return 0;
