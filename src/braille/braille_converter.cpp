@@ -141,7 +141,7 @@ std::int32_t BrailleConverter::PatternsToCells(const char16_t* input, std::int32
     const char16_t u = p[0];
     if (u >= kBraillePatterns && u < kBraillePatterns + cellOfPattern_.size()) {
       unit.Push(cellOfPattern_[u - kBraillePatterns]);
-    } else if (u < 256) {
+    } else if (u <= code::kSpace) {
       unit.Push(static_cast<Byte>(u));
     }
     return 1;
@@ -360,9 +360,9 @@ std::int32_t BrailleConverter::EncodeStep(const Byte* p, const Byte* end, const 
 // - "8" is an opening quotation mark at the start of a word with something
 //   after it, otherwise a question mark; "0" is the closing quotation mark
 //   while a quotation is open and no vowel cell follows (a suffix may:
-//   "%s"nu), otherwise jha. "7" is an
-//   opening parenthesis at the start of a word, and elsewhere too when none
-//   is open and something follows it in the word; otherwise a closing one.
+//   "%s"nu), otherwise jha. "7" is an opening parenthesis at the start of a
+//   word, and elsewhere too when none is open and something follows it in
+//   the word; otherwise a closing one.
 // - ";" after a letter is the anusvara, even before "8" or "7"; after a
 //   letter, "," and "'" are the visarga and candrabindu, also with Nemeth.
 // - With the subscript or superscript indicator no number sign is written:

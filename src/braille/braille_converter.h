@@ -47,11 +47,12 @@ class BrailleConverter {
                              Byte* work, std::int32_t workCapacity, Byte* output, std::int32_t capacity) const;
 
   // The two forms hold the same cells, so each is turned into the other
-  // pattern for pattern, without reading the text: exactly, whatever it
-  // holds. Bytes that are no cell keep their value as a unit; units that
-  // are no pattern keep theirs as a byte when below 256 and are left out
-  // otherwise, as Braille leaves out what it has no cell for. Both return
-  // the number of input units consumed.
+  // pattern for pattern, without reading the text: exactly, for every cell,
+  // space and control character. Bytes that are no cell keep their value as
+  // a unit; units that are neither a pattern nor a space or control
+  // character are left out of ASCII Braille, which holds nothing else (as
+  // Braille leaves out what it has no cell for). Both return the number of
+  // input units consumed.
   std::int32_t CellsToPatterns(const Byte* input, std::int32_t length, char16_t* output,
                                std::int32_t capacity) const;
   std::int32_t PatternsToCells(const char16_t* input, std::int32_t length, Byte* output,
