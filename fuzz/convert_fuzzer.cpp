@@ -162,7 +162,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string measured = Measured(input, fromWide);
   const std::string code = ConvertToInternal(measured, from.index);
   const std::string normalised = ConvertInternal(code, kLpxcode);
-  if (normalised == code && HasEncoder(to.index)) {
+  // (The two Braille forms are carried into each other cell for cell, without the internal code.)
+  const bool brailleForms = (from.index == kBraille && to.index == kBrailleUnicode) ||
+                            (from.index == kBrailleUnicode && to.index == kBraille);
+  if (normalised == code && HasEncoder(to.index) && !brailleForms) {
     const std::string via = ConvertInternal(code, to.index);
     if (via != whole.text) {
       Fail("converting through the internal code gave another output",

@@ -69,10 +69,11 @@ class ByteReader {
 // the harness checks the library against these expectations, so a wrong unit
 // width or direction in the library shows up as a finding instead of hiding.
 
-inline constexpr int kFormatCount = 12;
+inline constexpr int kFormatCount = 13;
 inline constexpr const char* kFormats[kFormatCount] = {"TELTRANS",      "LPXCODE",  "LPXKBD",         "INSCRIPT",
                                                        "ANSI",          "UNICODE",  "UTF-8",          "COLLCODE",
-                                                       "ISO15919_ANSI", "ISO15919", "ISO15919_UTF_8", "BRAILLE"};
+                                                       "ISO15919_ANSI", "ISO15919", "ISO15919_UTF_8", "BRAILLE",
+                                                       "BRAILLE_UNICODE"};
 enum FormatIndex {
   kTeltrans,
   kLpxcode,
@@ -86,13 +87,17 @@ enum FormatIndex {
   kIso15919,
   kIso15919Utf8,
   kBraille,
+  kBrailleUnicode,
 };
 
-inline bool IsWide(int format) { return format == kUnicode || format == kCollcode || format == kIso15919; }
-inline bool HasDecoder(int format) { return format != kBraille; }
+inline bool IsWide(int format) {
+  return format == kUnicode || format == kCollcode || format == kIso15919 || format == kBrailleUnicode;
+}
+inline bool HasDecoder(int format) { return format >= 0 && format < kFormatCount; }
 inline bool HasEncoder(int format) { return format != kLpxkbd && format != kInscript; }
 inline bool IsComparable(int format) {
-  return format != kLpxkbd && format != kInscript && format != kIso15919Utf8 && format != kBraille;
+  return format != kLpxkbd && format != kInscript && format != kIso15919Utf8 && format != kBraille &&
+         format != kBrailleUnicode;
 }
 
 // Names that are close to valid ones but are not: stray blanks, bytes above
@@ -125,7 +130,7 @@ inline const std::vector<std::string>& OddNames() {
   return names;
 }
 
-// A format name chosen by one selector byte: one of the twelve names in
+// A format name chosen by one selector byte: one of the format names in
 // upper, lower or mixed case, or an odd name. `index` is -1 for odd names.
 struct FormatChoice {
   std::string name;

@@ -11,10 +11,10 @@ import struct
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 FORMATS = ["TELTRANS", "LPXCODE", "LPXKBD", "INSCRIPT", "ANSI", "UNICODE", "UTF-8", "COLLCODE",
-           "ISO15919_ANSI", "ISO15919", "ISO15919_UTF_8", "BRAILLE"]
-WIDE = {"UNICODE", "COLLCODE", "ISO15919"}
+           "ISO15919_ANSI", "ISO15919", "ISO15919_UTF_8", "BRAILLE", "BRAILLE_UNICODE"]
+WIDE = {"UNICODE", "COLLCODE", "ISO15919", "BRAILLE_UNICODE"}
 F = {name: i for i, name in enumerate(FORMATS)}
-ODD = 12  # first selector of an odd (invalid) name
+ODD = 13  # first selector of an odd (invalid) name
 
 
 def utf16(text):

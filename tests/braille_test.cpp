@@ -8,15 +8,18 @@
 #include <vector>
 
 #include "braille/braille_converter.h"
+#include "support/braille_support.h"
 #include "support/test_support.h"
 #include "tirmok/tirmok.h"
 
 namespace tirmok {
 namespace {
 
+using test::BrailleOptions;
 using test::Codes;
 using test::Convert;
 using test::Describe;
+using test::Escape;
 
 bool Has(std::string_view options, char option) { return options.find(option) != std::string_view::npos; }
 
@@ -47,14 +50,6 @@ const BrailleConverter& Converter() {
   return converter;
 }
 
-PropertyStore Options(std::string_view options) {
-  PropertyStore store;
-  if (Has(options, 'N')) store[LPX_KEY_NEMETH] = "TRUE";
-  if (Has(options, 'S')) store[LPX_KEY_SUBSCRIPT] = "TRUE";
-  if (Has(options, 'P')) store[LPX_KEY_SUPERSCRIPT] = "TRUE";
-  return store;
-}
-
 // Calls the converter itself, for input the normaliser would fold first.
 std::string Direct(const std::string& code, const PropertyStore& properties = {},
                    std::int32_t capacity = 1 << 20) {
@@ -82,7 +77,7 @@ void ExpectAll(const std::vector<Case>& cases) {
 
 void ExpectAllDirect(const std::vector<Case>& cases) {
   for (const Case& c : cases)
-    EXPECT_EQ(Direct(c.code, Options(c.options)), c.braille)
+    EXPECT_EQ(Direct(c.code, BrailleOptions(c.options)), c.braille)
         << "options '" << c.options << "', input " << Describe(c.code);
 }
 
@@ -254,6 +249,65 @@ TEST(Braille, EscapesAndControls) {
   });
 }
 
+// ASCII digits reach the converter as escapes and are written as the digits
+// they are, under every rule for digits. Input here is UTF-8.
+TEST(Braille, AsciiDigits) {
+  const std::vector<Case> cases = {
+      {"", "2010", "#BJAJ"},                                  // digits alone
+      {"", "0", "#J"},
+      {"", "(ca. 1050-1350)", "74 #AJEJ-ACEJ7"},              // Latin letters are still left out
+      {"", "2010 \u0C38\u0C02\u0C35\u0C24\u0C4D\u0C38\u0C30\u0C02", "#BJAJ S;V@TSR;"},
+      {"", "\u0C2A\u0C47\u0C1C\u0C3F12\u0C32\u0C4B", "PEJI#ABLO"},  // pe ji 12 lo: inside a word
+      {"", "\u0C151\u0C152", "K#AKB"},                      // ka 1 ka 2: a letter does not end the number
+      {"", "1\u0C6A3", "#ADC"},                              // 1, Telugu four, 3: one number
+      {"", "\u0C6755", "#AEE"},                              // Telugu one, 5, 5
+      {"", "1.5 1. 3...4 1/2 1,000", "#A.E #A4 #C'''D #A/B #A1JJJ"},  // full stop, solidus, comma
+      {"", "1-2--3", "#A-B--#C"},                             // two hyphens end the number
+      {"", "1!2", "#A6#B"},                                   // another sign ends it
+      {"", "A1B2", "#AB"},                                    // other escapes are left out, inside a number too
+      {"", "\uFF11\u0661", ""},                             // other scripts' digits stay escapes, left out
+      {"N", "12.5", "#12.5"},                                 // Nemeth digits
+      {"N", "1,2", "#1,2"},
+      {"S", "12 3", ";AB ;C"},                                // subscript: no number sign
+      {"P", "12 3", "^AB ^C"},                                // superscript
+      {"NS", "1-2", ";1-2"},
+  };
+  for (const Case& c : cases) {
+    ScopedOptions options(c.options);
+    EXPECT_EQ(Convert(c.code, "UTF-8", "BRAILLE").bytes, c.braille) << "options '" << c.options << "', input " << c.code;
+  }
+}
+
+// The escape itself, as internal code: only a complete escape of 0030 to 0039 is a digit.
+TEST(Braille, DigitEscapes) {
+  ExpectAllDirect({
+      {"", Escape("0031") + Escape("0039"), "#AI"},
+      {"", Codes({75}) + Escape("0032") + Codes({77}), "#ABC"},
+      {"", Codes({75, 46}) + Escape("0035"), "#A.E"},          // the full stop looks ahead to an escaped digit
+      {"", Codes({75, 47}) + Escape("0032"), "#A/B"},
+      {"", Escape("0033") + Codes({255, '0', '0', '3'}), "#C"},   // cut at the end of the input: left out
+      {"", Codes({75, 255, '0', '0', '3', 32}) + Escape("0034"), "#A#D"},  // cut by its word's end, space and all
+      {"", Codes({255, '0', '0', '3', 'A'}), ""},              // 003A is the colon of ASCII, not a digit
+      {"", Codes({255, '0', '0', '2', '9'}), ""},
+      {"", Codes({255, '0', '1', '3', '1'}), ""},
+      {"", Codes({122}) + Escape("0031"), "@K#A"},             // bare k before a digit
+      {"", Codes({122, 100}) + Escape("0031"), "K#A"},         // the inherent vowel is not written
+      {"S", Escape("0031") + Codes({32}) + Escape("0032"), ";A ;B"},
+  });
+}
+
+// Capacities that cut before, inside and after a number: whole words only,
+// and the digits count as the cells they make.
+TEST(Braille, CapacityAroundNumbers) {
+  const std::string text = "\u0C15 12 \u0C2A";  // ka, 12, pa: "K #AB P"
+  const struct {
+    std::int32_t capacity;
+    const char* braille;
+  } cases[] = {{1, ""}, {2, ""}, {3, "K "}, {4, "K "}, {6, "K "}, {7, "K #AB "}, {8, "K #AB P"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(Convert(text, "UTF-8", "BRAILLE", c.capacity).bytes, c.braille) << "capacity " << c.capacity;
+}
+
 TEST(Braille, OutputStopsAtWholeWords) {
   const std::string text = Codes({122, 100, 32, 137, 100});  // ka, space, ta
   EXPECT_EQ(ToBraille(text, 4), "K T");
@@ -287,7 +341,8 @@ std::string CutAtWholeWord(const std::string& full, std::int32_t capacity, const
 TEST(Braille, RandomCapacitiesKeepWholeWords) {
   const std::vector<std::string> pieces = {
       Codes({122, 100}), Codes({137, 102}), Codes({122, 159, 100}), Codes({75, 46, 76}), Codes({34}),
-      Codes({45}),       Codes({200}),      Codes({66}),            Codes({122}),       Codes({1, 2})};
+      Codes({45}),       Codes({200}),      Codes({66}),            Codes({122}),       Codes({1, 2}),
+      Escape("0037")};
   const std::string delimiters = Codes({32, 9, 10, 13});
   std::mt19937 random(20240611);
   for (int round = 0; round < 200; ++round) {
@@ -339,7 +394,7 @@ TEST(Braille, RandomInputGivesCellsOnly) {
     for (int n = static_cast<int>(random() % 40); n > 0; --n)
       text.push_back(static_cast<char>(1 + random() % 255));
     for (const char* options : {"", "N", "S"}) {
-      for (unsigned char c : Direct(text, Options(options)))
+      for (unsigned char c : Direct(text, BrailleOptions(options)))
         EXPECT_TRUE(c >= 1 && c <= 95) << "byte " << int(c) << " from " << Describe(text);
     }
   }
@@ -351,12 +406,12 @@ TEST(Braille, ConcurrentCallsAgree) {
   const std::string text = Codes({34, 75, 45, 45, 76, 32, 122, 159, 100, 46, 75, 46, 76, 34});
   const char* optionSets[] = {"", "N", "S", "NP"};
   std::vector<std::string> expected;
-  for (const char* options : optionSets) expected.push_back(Direct(text, Options(options)));
+  for (const char* options : optionSets) expected.push_back(Direct(text, BrailleOptions(options)));
   std::vector<std::thread> threads;
   std::vector<int> mismatches(4, 0);
   for (std::size_t t = 0; t < 4; ++t) {
     threads.emplace_back([&, t] {
-      const PropertyStore properties = Options(optionSets[t]);
+      const PropertyStore properties = BrailleOptions(optionSets[t]);
       Byte output[256];
       for (int i = 0; i < 2000; ++i) {
         Converter().Encode(properties, reinterpret_cast<const Byte*>(text.c_str()), output, 256);

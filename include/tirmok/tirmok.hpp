@@ -27,13 +27,14 @@ enum class Format : std::uint8_t {
   kIso15919,
   kIso15919Utf8,
   kBraille,
+  kBrailleUnicode,  // Unicode Braille cells, 16-bit
 };
 
 // Parses a format name without regard to case; nullopt for an unknown name.
 TIRMOK_API std::optional<Format> parse_format(std::string_view name);
 // The format's name as the library writes it ("UTF-8", "ISO15919_ANSI", ...).
 TIRMOK_API std::string_view format_name(Format format);
-// True for the formats whose strings are UTF-16 units: UNICODE, COLLCODE, ISO15919.
+// True for the formats whose strings are UTF-16 units: UNICODE, COLLCODE, ISO15919, BRAILLE_UNICODE.
 TIRMOK_API bool is_wide(Format format);
 TIRMOK_API bool can_read(Format format);
 TIRMOK_API bool can_write(Format format);
@@ -49,7 +50,7 @@ using Properties = std::map<std::string, std::string, std::less<>>;
 // returned as UTF-8 text by `convert` and as UTF-16 by `convert_u16`, which
 // only accepts the 16-bit output formats and the two UTF-8 text formats.
 // Throws std::invalid_argument for a direction the format lacks (such as
-// BRAILLE as input, or UTF-16 input for an 8-bit format) and
+// LPXKBD as output, or UTF-16 input for an 8-bit format) and
 // std::length_error for inputs beyond the library's 32-bit sizes.
 TIRMOK_API std::string convert(std::string_view input, Format from, Format to, const Properties& properties = {});
 TIRMOK_API std::string convert(std::u16string_view input, Format from, Format to,

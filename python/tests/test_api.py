@@ -59,7 +59,7 @@ def test_sort_key_orders_like_the_tool_and_compare(tool, words):
 def test_format_enum_and_names():
     assert Format.UTF_8 == "UTF-8" and str(Format.ISO15919_UTF_8) == "ISO15919_UTF_8"
     assert Format.parse("iso15919_utf_8") is Format.ISO15919_UTF_8
-    assert tirmok.FORMATS == tuple(f.value for f in Format) and len(tirmok.FORMATS) == 12
+    assert tirmok.FORMATS == tuple(f.value for f in Format) and len(tirmok.FORMATS) == 13
     assert tirmok.convert("కృష్ణ", Format.UTF_8, Format.ISO15919_UTF_8) == "kr̥ṣṇa"
 
 

@@ -1,4 +1,4 @@
-"""The twelve text formats and what each one is: its units, its Python type, and which ways it converts."""
+"""The text formats and what each one is: its units, its Python type, and which ways it converts."""
 
 from __future__ import annotations
 
@@ -36,7 +36,9 @@ class Format(str, enum.Enum):
     ISO15919_UTF_8 = "ISO15919_UTF_8"
     """ISO 15919 romanisation (``str``; UTF-8 inside the library)."""
     BRAILLE = "BRAILLE"
-    """North American ASCII Braille (``str``; output only)."""
+    """North American ASCII Braille (``str``)."""
+    BRAILLE_UNICODE = "BRAILLE_UNICODE"
+    """The same Braille cells as Unicode Braille patterns, U+2800 to U+283F (``str``; UTF-16 inside the library)."""
 
     def __str__(self) -> str:
         return self.value
@@ -68,7 +70,7 @@ class Format(str, enum.Enum):
     @property
     def readable(self) -> bool:
         """True when text can be converted from this format."""
-        return self is not Format.BRAILLE
+        return True
 
     @property
     def writable(self) -> bool:
@@ -78,12 +80,13 @@ class Format(str, enum.Enum):
     @property
     def comparable(self) -> bool:
         """True when text of this format can be compared and given sort keys."""
-        return self not in (Format.LPXKBD, Format.INSCRIPT, Format.ISO15919_UTF_8, Format.BRAILLE)
+        return self not in (Format.LPXKBD, Format.INSCRIPT, Format.ISO15919_UTF_8, Format.BRAILLE,
+                            Format.BRAILLE_UNICODE)
 
 
 FormatLike = Union[Format, str]
 
-_WIDE = frozenset({Format.UNICODE, Format.COLLCODE, Format.ISO15919})
+_WIDE = frozenset({Format.UNICODE, Format.COLLCODE, Format.ISO15919, Format.BRAILLE_UNICODE})
 _BYTES = frozenset({Format.ANSI, Format.ISO15919_ANSI, Format.LPXCODE})
 
 FORMATS = tuple(member.value for member in Format)

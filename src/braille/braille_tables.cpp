@@ -1,4 +1,4 @@
-// The Braille converter's five cell tables: internal-code keys and North American ASCII Braille cells.
+// The Braille converter's five cell tables (internal-code keys and North American ASCII Braille cells) and the dot patterns of the cells.
 //
 // Every character of a cell string is one cell. The quotation mark '"' is the
 // dot-5 cell, so "\"R" is dot 5 followed by R.
@@ -196,6 +196,11 @@ std::span<const CellRow> NemethCellRows() {
       {{64},        "@:"},   // tilde
   };
   return rows;
+}
+
+std::string_view AsciiBrailleByDots() {
+  // Patterns 0 to 63; the character for dots 3 4 5 6 (60) is the number sign "#".
+  return " A1B'K2L@CIF/MSP\"E3H9O6R^DJG>NTQ,*5<-U8V.%[$+X!&;:4\\0Z7(_?W]#Y)=";
 }
 
 }  // namespace tirmok

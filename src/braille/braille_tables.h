@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string_view>
 
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
@@ -21,5 +22,10 @@ std::span<const CellRow> VowelCellRows();      // vowels, as signs or independen
 std::span<const CellRow> SignCellRows();       // literary signs, digits as letters, number signs
 std::span<const CellRow> NumberCellRows();     // full stop and solidus between digits
 std::span<const CellRow> NemethCellRows();     // mathematical digits and signs
+
+// The North American ASCII Braille character of each six-dot pattern, by the
+// pattern's bits (bit 0 is dot 1 ... bit 5 dot 6), which are also its offset
+// from U+2800 in Unicode's Braille block: " A1B'K2L@CIF/MSP" and so on.
+std::string_view AsciiBrailleByDots();
 
 }  // namespace tirmok

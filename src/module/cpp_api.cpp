@@ -130,11 +130,11 @@ std::basic_string<OutUnit> Run(const void* input, std::int32_t length, Format fr
                                const Properties& properties) {
   ScratchBuffers& scratch = ThreadScratch();
   if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
-  if (!DecodeInput(Converters(), scratch, properties, input, length, from)) {
+  if (!DecodeInput(Converters(), scratch, properties, input, length, from, to)) {
     throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " cannot be read");
   }
   SpillBuffer spill;
-  const WholeOutput whole = EncodeWhole(Converters(), scratch, properties, to, spill);
+  const WholeOutput whole = EncodeWhole(Converters(), scratch, properties, from, to, spill);
   switch (whole.status) {
     case ConvertStatus::kDone:
     case ConvertStatus::kCut:

@@ -1,4 +1,4 @@
-// The twelve format names the library accepts, their unit widths and directions.
+// The format names the library accepts, their unit widths and directions.
 #include "module/formats.h"
 
 #include <utility>
@@ -55,7 +55,10 @@ std::optional<Format> ParseFormat(const char* name) {
   // the names to compare; each is compared only as far as it agrees.
   switch (name[0] | 0x20) {
     case 'a': if (Spells<Format::kAnsi>(name)) return Format::kAnsi; break;
-    case 'b': if (Spells<Format::kBraille>(name)) return Format::kBraille; break;
+    case 'b':
+      if (Spells<Format::kBraille>(name)) return Format::kBraille;
+      if (Spells<Format::kBrailleUnicode>(name)) return Format::kBrailleUnicode;
+      break;
     case 'c': if (Spells<Format::kCollcode>(name)) return Format::kCollcode; break;
     case 'i':
       if (Spells<Format::kInscript>(name)) return Format::kInscript;

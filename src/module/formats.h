@@ -1,4 +1,4 @@
-// The twelve format names the library accepts, their unit widths and directions.
+// The format names the library accepts, their unit widths and directions.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +36,8 @@ inline constexpr FormatInfo kFormatInfo[] = {
     {Format::kIso15919Ansi, "ISO15919_ANSI", 1, true, true, true},
     {Format::kIso15919, "ISO15919", 2, true, true, true},
     {Format::kIso15919Utf8, "ISO15919_UTF_8", 1, true, true, false},
-    {Format::kBraille, "BRAILLE", 1, false, true, false},
+    {Format::kBraille, "BRAILLE", 1, true, true, false},
+    {Format::kBrailleUnicode, "BRAILLE_UNICODE", 2, true, true, false},
 };
 
 constexpr std::span<const FormatInfo> AllFormats() { return kFormatInfo; }

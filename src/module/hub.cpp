@@ -81,9 +81,31 @@ bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertySt
       return true;
     }
     case Format::kBraille:
-      return false;
+      c.braille.Decode(properties, bytes, n, target, cap);
+      return true;
+    case Format::kBrailleUnicode:
+      c.braille.DecodeUnicode(properties, wide, n, work, cap, target, cap);
+      return true;
   }
   return false;
+}
+
+// The two Braille forms hold the same cells: between them the text is carried
+// cell for cell and never read, so each converts into the other exactly. The
+// stage between decoding and encoding then holds ASCII Braille cells instead
+// of internal code.
+bool CarriesCells(Format from, Format to) {
+  return (from == Format::kBraille && to == Format::kBrailleUnicode) ||
+         (from == Format::kBrailleUnicode && to == Format::kBraille);
+}
+
+// Copies what fits of a stage of `length` bytes, whole bytes only; returns the
+// bytes copied.
+std::int32_t CopyStage(const Byte* stage, std::int32_t length, Byte* output, std::int32_t capacity) {
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(length), static_cast<std::size_t>(capacity - 1));
+  std::memcpy(output, stage, n);
+  output[n] = 0;
+  return static_cast<std::int32_t>(n);
 }
 
 template <class Converter>
@@ -95,16 +117,23 @@ std::int32_t EncodeUtf8(const Converter& converter, const Byte* internal, Byte* 
   return consumed;
 }
 
-// Encodes the internal code (`internalLength` bytes, terminated) into the
-// output with the caller's capacity. Encoders stop before the first step that
-// does not fit, so the output is whole exactly when the encoder consumed all
-// of the internal code. False for a format that cannot be written.
+// Encodes the internal code (`internalLength` bytes, terminated; the cells
+// when the pair carries cells) into the output with the caller's capacity.
+// Encoders stop before the first step that does not fit, so the output is
+// whole exactly when the encoder consumed all of the internal code. False for
+// a format that cannot be written.
 bool EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, const Byte* internal,
-                        std::int32_t internalLength, void* output, Format to, std::int32_t capacity,
-                        bool& whole) {
+                        std::int32_t internalLength, Format from, void* output, Format to,
+                        std::int32_t capacity, bool& whole) {
   auto* bytes = static_cast<Byte*>(output);
   auto* wide = static_cast<char16_t*>(output);
   std::int32_t consumed = 0;
+  if (CarriesCells(from, to)) {
+    consumed = to == Format::kBrailleUnicode ? c.braille.CellsToPatterns(internal, internalLength, wide, capacity)
+                                             : CopyStage(internal, internalLength, bytes, capacity);
+    whole = consumed == internalLength;
+    return true;
+  }
   switch (to) {
     case Format::kTeltrans:
       consumed = c.transliteration.Encode(internal, -1, bytes, capacity);
@@ -124,14 +153,9 @@ bool EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, 
     case Format::kIso15919:
       consumed = c.iso15919.Encode(internal, -1, wide, capacity);
       break;
-    case Format::kLpxcode: {
-      const std::size_t n =
-          std::min<std::size_t>(static_cast<std::size_t>(internalLength), static_cast<std::size_t>(capacity - 1));
-      std::memcpy(bytes, internal, n);
-      bytes[n] = 0;
-      consumed = static_cast<std::int32_t>(n);
+    case Format::kLpxcode:
+      consumed = CopyStage(internal, internalLength, bytes, capacity);
       break;
-    }
     case Format::kUtf8:
       consumed = c.unicode.EncodeUtf8(internal, bytes, capacity);
       break;
@@ -140,6 +164,9 @@ bool EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, 
       break;
     case Format::kBraille:
       c.braille.Encode(properties, internal, bytes, capacity, &whole);
+      return true;
+    case Format::kBrailleUnicode:
+      c.braille.EncodeUnicode(properties, internal, wide, capacity, &whole);
       return true;
     case Format::kLpxkbd:
     case Format::kInscript:
@@ -195,13 +222,22 @@ std::int64_t MeasureInput(const void* input, Format format) {
 }
 
 bool DecodeInput(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
-                 const void* input, std::int32_t length, Format from) {
+                 const void* input, std::int32_t length, Format from, Format to) {
+  if (CarriesCells(from, to)) {
+    if (from == Format::kBraille) {
+      CopyStage(static_cast<const Byte*>(input), length, scratch.A(), scratch.Capacity());
+    } else {
+      converters.braille.PatternsToCells(static_cast<const char16_t*>(input), length, scratch.A(),
+                                         scratch.Capacity());
+    }
+    return true;
+  }
   return DecodeToInternal(converters, scratch, properties, input, length, from, scratch.A(), scratch.B(),
                           scratch.WideB(), true);
 }
 
 WholeOutput EncodeWhole(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
-                        Format to, SpillBuffer& spill) {
+                        Format from, Format to, SpillBuffer& spill) {
   const Byte* internal = scratch.A();
   const auto internalLength = static_cast<std::int32_t>(std::strlen(reinterpret_cast<const char*>(internal)));
   const std::int64_t unitBytes = Info(to).unitBytes;
@@ -214,7 +250,7 @@ WholeOutput EncodeWhole(const ConverterSet& converters, ScratchBuffers& scratch,
     const auto capacity =
         static_cast<std::int32_t>(std::min<std::int64_t>(bytes / unitBytes, std::numeric_limits<std::int32_t>::max()));
     bool whole = false;
-    if (!EncodeFromInternal(converters, properties, internal, internalLength, target, to, capacity, whole)) {
+    if (!EncodeFromInternal(converters, properties, internal, internalLength, from, target, to, capacity, whole)) {
       return {nullptr, 0, ConvertStatus::kInvalidArgument};
     }
     if (whole) return {target, OutputLength(target, to), ConvertStatus::kDone};
@@ -236,12 +272,12 @@ ConvertResult ConvertWith(const ConverterSet& converters, ScratchBuffers& scratc
                           const PropertyStore& properties, const void* input, std::int32_t length,
                           Format from, void* output, Format to, std::int32_t capacity) {
   WriteEmpty(output, to);
-  if (!DecodeInput(converters, scratch, properties, input, length, from)) {
+  if (!DecodeInput(converters, scratch, properties, input, length, from, to)) {
     return {0, ConvertStatus::kInvalidArgument, 0};
   }
   const auto internalLength = static_cast<std::int32_t>(std::strlen(reinterpret_cast<const char*>(scratch.A())));
   bool whole = false;
-  if (!EncodeFromInternal(converters, properties, scratch.A(), internalLength, output, to, capacity, whole)) {
+  if (!EncodeFromInternal(converters, properties, scratch.A(), internalLength, from, output, to, capacity, whole)) {
     return {0, ConvertStatus::kInvalidArgument, 0};
   }
   const std::int32_t written = OutputLength(output, to);
@@ -327,7 +363,7 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
     ConvertResult result =
         ConvertWith(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, output, to, capacity);
     if (result.status != ConvertStatus::kCut || kind == CallKind::kDesigned) return result;
-    const WholeOutput whole = EncodeWhole(converters, scratch, properties, to, spill);
+    const WholeOutput whole = EncodeWhole(converters, scratch, properties, from, to, spill);
     if (whole.status != ConvertStatus::kDone) {
       WriteEmpty(output, to);
       return {0, whole.status, 0};
@@ -336,10 +372,10 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
     return result;
   }
 
-  if (!DecodeInput(converters, scratch, properties, input, static_cast<std::int32_t>(n), from)) {
+  if (!DecodeInput(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, to)) {
     return {0, ConvertStatus::kInvalidArgument, 0};
   }
-  const WholeOutput whole = EncodeWhole(converters, scratch, properties, to, spill);
+  const WholeOutput whole = EncodeWhole(converters, scratch, properties, from, to, spill);
   if (whole.status != ConvertStatus::kDone) return {0, whole.status, 0};
   if (capacity == 0) return {0, ConvertStatus::kCut, whole.length + 1};
   if (whole.length < capacity) {
@@ -358,7 +394,7 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
   }
   bool ignored = false;
   const auto internalLength = static_cast<std::int32_t>(std::strlen(reinterpret_cast<const char*>(scratch.A())));
-  EncodeFromInternal(converters, properties, scratch.A(), internalLength, part, to, capacity, ignored);
+  EncodeFromInternal(converters, properties, scratch.A(), internalLength, from, part, to, capacity, ignored);
   const std::int32_t written = OutputLength(part, to);
   std::memcpy(output, part, (static_cast<std::size_t>(written) + 1) * unitBytes);
   return {written, ConvertStatus::kCut, kind == CallKind::kMeasured ? whole.length + 1 : 0};

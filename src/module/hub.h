@@ -52,16 +52,18 @@ struct SpillBuffer {
 };
 
 // Decodes `input` (`length` units of `from`, terminated) into the internal
-// code in scratch buffer A. The buffers must already hold
-// RequiredCapacity(length) bytes. False for a format that cannot be read.
+// code in scratch buffer A, or into ASCII Braille cells when the conversion
+// is from one Braille form to the other (they are carried cell for cell). The
+// buffers must already hold RequiredCapacity(length) bytes. False for a
+// format that cannot be read.
 bool DecodeInput(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
-                 const void* input, std::int32_t length, Format from);
+                 const void* input, std::int32_t length, Format from, Format to);
 
 // Encodes the internal code in scratch buffer A whole, sized by the encoding
 // itself: into scratch buffer B when it fits there, otherwise into `spill`,
 // grown until it does. Memory follows the result, not the worst case.
 WholeOutput EncodeWhole(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
-                        Format to, SpillBuffer& spill);
+                        Format from, Format to, SpillBuffer& spill);
 
 // The pipeline itself over given converters, buffers and properties, with no
 // lock: `input` holds `length` units of `from` and is terminated; `output`

@@ -8,7 +8,7 @@ int main() {
   const std::string utf8 = tirmok::convert("telugu", tirmok::Format::kTeltrans, tirmok::Format::kUtf8);
   if (tirmok::convert(utf8, tirmok::Format::kUtf8, tirmok::Format::kTeltrans) != "telugu") return 1;
   try {
-    tirmok::convert("k", static_cast<tirmok::Format>(12), tirmok::Format::kUtf8);
+    tirmok::convert("k", static_cast<tirmok::Format>(200), tirmok::Format::kUtf8);
     return 1;
   } catch (const std::invalid_argument&) {
     // an invalid Format value is refused, across the library boundary

@@ -38,8 +38,8 @@ constexpr char kUsage[] =
     "                      replace English date words by Telugu words (or back)\n"
     "  formats             list the formats\n"
     "\n"
-    "Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919) is read and written\n"
-    "as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n";
+    "Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919, BRAILLE_UNICODE) is read\n"
+    "and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n";
 
 struct UsageError {
   std::string message;
@@ -271,10 +271,13 @@ int Convert(int argc, char** argv) {
                    "Converts FILE (or standard input) and writes the result to standard output or FILE.\n"
                    "The input is read in blocks of whole lines, so files of any size take bounded memory;\n"
                    "only a Braille quotation that spans a block boundary can differ from converting the\n"
-                   "whole file at once. Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919) is\n"
-                   "read and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n"
+                   "whole file at once. Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919,\n"
+                   "BRAILLE_UNICODE) is read and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n"
                    "--set KEY=VALUE sets a property (LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT,\n"
                    "LPX_KEY_SUPERSCRIPT, LPX_KEY_LANGUAGE) before converting; it may be repeated.\n"
+                   "BRAILLE and BRAILLE_UNICODE write Telugu letters, signs and digits (ASCII and Telugu)\n"
+                   "and leave out characters they have no cell for, such as Latin letters and other\n"
+                   "scripts; read back, they need the properties they were written with.\n"
                    "\n"
                    "Formats: "
                 << FormatList() << "\n";
