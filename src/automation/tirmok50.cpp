@@ -209,7 +209,8 @@ HRESULT Tirmok50::Convert(BSTR bstrInput, BSTR bstrInputFormat, BSTR bstrOutputF
     if (!Reserve(RequiredCapacity(input.Length()))) return Fail(kOutOfMemory, E_OUTOFMEMORY);
     ConverterModule& module = ConverterModule::Instance();
     const std::int64_t unitBytes = Info(*to).unitBytes;
-    for (;;) {
+    // At most twice: the second run has the room the first one measured.
+    for (int run = 0; run < 2; ++run) {
       const std::int32_t capacity = static_cast<std::int32_t>(capacity_ / unitBytes);
       const ConvertResult result =
           HubConvert(module, input.Data(), *from, buffer_, *to, capacity, CallKind::kMeasured);
@@ -217,6 +218,7 @@ HRESULT Tirmok50::Convert(BSTR bstrInput, BSTR bstrInputFormat, BSTR bstrOutputF
       // A result longer than the size rule allows for: the buffer grows to
       // the exact size the hub measured, and the conversion runs once more.
       if (result.status == ConvertStatus::kCut) {
+        if (run > 0) return Fail("The result did not fit its measured size.");  // never a cut result as success
         if (!Reserve(std::int64_t{result.required} * unitBytes)) return Fail(kOutOfMemory, E_OUTOFMEMORY);
         continue;
       }

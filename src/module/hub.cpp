@@ -2,9 +2,9 @@
 #include "module/hub.h"
 
 #include <cstring>
-#include <new>
 #include <limits>
 #include <mutex>
+#include <new>
 #include <string>
 
 #include "core/run_loop.h"
