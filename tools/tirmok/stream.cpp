@@ -1,0 +1,470 @@
+// The tool's streaming conversion: blocks cut where no conversion step looks across, converted exactly.
+#include "stream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "core/utf.h"
+#include "tirmok/tirmok_ext.h"
+
+namespace tirmok::tool {
+namespace {
+
+constexpr char kOutOfMemory[] = "Out of memory.";
+
+// Internal-code bytes the Braille quotation rule looks at.
+constexpr unsigned char kQuotationMark = 34;
+constexpr unsigned char kEscapeLead = 255;
+constexpr std::size_t kEscapeLength = 5;
+
+// Units of text looked at on each side of a candidate cut: more than the
+// longest table key any converter matches (35 bytes of internal code, 33
+// UTF-16 units of three UTF-8 bytes each) on the right, and more than the
+// "#hex;" escape of the typing schemes reaches back (a "#" up to five
+// characters before its ";") on the left.
+constexpr std::size_t kWindowAfter = 128;
+constexpr std::size_t kWindowBefore = 16;
+
+// Candidates tried in one search; text where this many in a row are refused
+// is read further before trying again.
+constexpr int kTriesPerSearch = 64;
+
+bool IsCandidate(unsigned value) {
+  return value == 0 || value == ' ' || value == '\t' || value == '\n' || value == '\r';
+}
+
+unsigned UnitAt(std::string_view text, std::size_t at, std::size_t unit) {
+  const auto low = static_cast<unsigned char>(text[at]);
+  if (unit == 1) return low;
+  return low | static_cast<unsigned>(static_cast<unsigned char>(text[at + 1])) << 8;
+}
+
+std::string MegabytesOf(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
+// One conversion of a zero-free piece: the library's status (0 done, 2 out of
+// memory) and the output's length in units.
+struct PieceResult {
+  int status = 0;
+  std::int32_t length = 0;
+};
+
+// Converts the terminated `input` into `output`, which has room for
+// `capacity` units of the output format (the size the library asked for).
+PieceResult ConvertTerminated(const void* input, const char* from, void* output, const char* to,
+                              std::int32_t capacity, const char* const* properties) {
+  const std::int32_t length = TirmokConvert(input, from, output, to, capacity, properties);
+  // The library reports running out of memory by writing its message into a
+  // result of length 0; a real empty result leaves the output empty.
+  if (length == 0 && std::memcmp(output, kOutOfMemory, sizeof kOutOfMemory) == 0) return {2, 0};
+  return {0, length};
+}
+
+// Whether `convert` gives the same for the text around `cut` as for its two
+// sides apart: the window reaches further than any conversion step looks.
+// Text that may still go on past the window's end is not judged yet.
+bool AgreesAcross(std::string_view text, std::size_t cut, bool whole, std::size_t unit,
+                  const std::function<std::string(std::string_view)>& convert) {
+  if (cut == text.size()) return whole;
+  const std::size_t after = std::min(text.size() - cut, kWindowAfter * unit);
+  if (after < kWindowAfter * unit && !whole) return false;
+  const std::size_t before = std::min(cut, kWindowBefore * unit);
+  const std::string_view left = text.substr(cut - before, before);
+  const std::string_view right = text.substr(cut, after - after % unit);
+  std::string joined(left);
+  joined += right;
+  return convert(joined) == convert(left) + convert(right);
+}
+
+// The offset of the first zero unit of `text`, or its size.
+std::size_t FirstZero(std::string_view text, std::size_t unit) {
+  for (std::size_t i = 0; i + unit <= text.size(); i += unit) {
+    if (UnitAt(text, i, unit) == 0) return i;
+  }
+  return text.size();
+}
+
+}  // namespace
+
+TextConverter::TextConverter(Format from, Format to, bool utf16, PropertyList properties)
+    : from_(from),
+      to_(to),
+      utf16_(utf16),
+      inputUnit_(utf16 && is_wide(from) ? 2 : 1),
+      properties_(std::move(properties)) {}
+
+std::string TextConverter::Convert(std::string_view text) const { return ConvertTo(text, to_); }
+
+std::string TextConverter::ConvertTo(std::string_view text, Format to) const {
+  if (text.size() % inputUnit_ != 0) throw ToolError("UTF-16 input has an odd number of bytes");
+  // The text as the library's string of the input format: UTF-8 text of a
+  // 16-bit format becomes UTF-16 units (in memory order).
+  std::string library;
+  if (is_wide(from_) && !utf16_) {
+    const std::u16string wide = Utf8ToUtf16(text);
+    library.assign(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
+  } else {
+    library.assign(text);
+  }
+  const std::size_t unit = is_wide(from_) ? 2 : 1;
+  const std::size_t outUnit = is_wide(to) ? 2 : 1;
+  std::string result;
+  std::size_t start = 0;
+  while (start <= library.size()) {
+    std::size_t end = start;
+    while (end + unit <= library.size() && UnitAt(library, end, unit) != 0) end += unit;
+    if (end > start) result += ConvertPiece(std::string_view(library).substr(start, end - start), to);
+    if (end + unit > library.size()) break;
+    result.append(outUnit, '\0');
+    start = end + unit;
+  }
+  if (!is_wide(to)) return result;
+  std::u16string wide(result.size() / 2, u'\0');
+  std::memcpy(wide.data(), result.data(), wide.size() * sizeof(char16_t));
+  if (!utf16_) return Utf16ToUtf8(wide);
+  std::string bytes;
+  bytes.reserve(result.size());
+  for (const char16_t u : wide) {
+    bytes.push_back(static_cast<char>(u & 0xFF));
+    bytes.push_back(static_cast<char>(u >> 8));
+  }
+  return bytes;
+}
+
+// Converts one piece that holds no zero unit, given in the library's units.
+std::string TextConverter::ConvertPiece(std::string_view library, Format to) const {
+  const std::size_t inUnit = is_wide(from_) ? 2 : 1;
+  const std::size_t outUnit = is_wide(to) ? 2 : 1;
+  // char16_t storage keeps 16-bit strings aligned; byte strings use it as bytes.
+  std::vector<char16_t> input(library.size() / 2 + 2);
+  std::memcpy(input.data(), library.data(), library.size());
+  std::memset(reinterpret_cast<char*>(input.data()) + library.size(), 0, inUnit);
+
+  std::vector<const char*> properties;
+  for (const auto& [key, value] : properties_) {
+    properties.push_back(key.c_str());
+    properties.push_back(value.c_str());
+  }
+  properties.push_back(nullptr);
+  const std::string fromName(format_name(from_));
+  const std::string toName(format_name(to));
+
+  const std::int32_t size = TirmokConvert(input.data(), fromName.c_str(), nullptr, toName.c_str(), 0, nullptr);
+  if (size <= 0) {
+    throw ToolError("a piece of " + std::to_string(library.size() / inUnit) +
+                    " units between zero units is beyond the library's 32-bit sizes");
+  }
+  // Left uninitialised: only what the conversion writes is touched.
+  const std::size_t units = (static_cast<std::size_t>(size) * outUnit + 1) / 2 + 1;
+  const std::unique_ptr<char16_t[]> output(new char16_t[units]);
+  std::memset(output.get(), 0, sizeof kOutOfMemory);
+  const PieceResult result =
+      ConvertTerminated(input.data(), fromName.c_str(), output.get(), toName.c_str(), size, properties.data());
+  if (result.status == 2) throw std::bad_alloc();
+  return std::string(reinterpret_cast<const char*>(output.get()), static_cast<std::size_t>(result.length) * outUnit);
+}
+
+BlockReader::BlockReader(Source source, std::size_t unit, CutCheck check, StreamLimits limits)
+    : source_(std::move(source)), unit_(unit), check_(std::move(check)), limits_(limits) {}
+
+// Reads up to the block size more; false when the input has ended.
+bool BlockReader::Fill() {
+  const std::size_t want = std::max<std::size_t>(limits_.block, 1);
+  const std::size_t old = pending_.size();
+  pending_.resize(old + want);
+  std::size_t got = 0;
+  while (got < want) {
+    const std::size_t n = source_(pending_.data() + old + got, want - got);
+    if (n == 0) {
+      done_ = true;
+      break;
+    }
+    got += n;
+  }
+  pending_.resize(old + got);
+  return !done_;
+}
+
+// The last accepted cut point in what is pending, or 0.
+std::size_t BlockReader::FindCut() {
+  const std::size_t whole = pending_.size() - pending_.size() % unit_;
+  int tries = 0;
+  std::size_t cut = whole;
+  while (cut > scanned_ && cut >= unit_) {
+    if (IsCandidate(UnitAt(pending_, cut - unit_, unit_))) {
+      if (check_(pending_, cut, done_)) return cut;
+      if (++tries == kTriesPerSearch) break;
+    }
+    cut -= unit_;
+  }
+  // Nothing before `whole` is tried again, except the window's width before
+  // it, whose checks may change once more text is there.
+  const std::size_t margin = (kWindowAfter + 1) * unit_;
+  scanned_ = whole > margin ? whole - margin : 0;
+  return 0;
+}
+
+bool BlockReader::Next(std::string& block) {
+  block.clear();
+  for (;;) {
+    if (!done_ && pending_.size() < limits_.block) {
+      Fill();
+      continue;
+    }
+    if (done_) {
+      if (pending_.empty()) return false;
+      if (pending_.size() % unit_ != 0) {
+        throw ToolError("UTF-16 input has an odd number of bytes (" + std::to_string(pending_.size()) +
+                        " left at the end)");
+      }
+      // The rest is one block when it is within the limit; beyond it, it is
+      // cut like any other text.
+      if (pending_.size() <= limits_.longest) {
+        block.swap(pending_);
+        pending_.clear();
+        scanned_ = 0;
+        return true;
+      }
+    }
+    const std::size_t cut = FindCut();
+    if (cut > 0) {
+      block.assign(pending_, 0, cut);
+      pending_.erase(0, cut);
+      scanned_ = 0;
+      return true;
+    }
+    if (pending_.size() >= limits_.longest) {
+      throw ToolError("the input has a stretch of more than " + MegabytesOf(limits_.longest) +
+                      " without a point where it can be cut (a line end, or a blank that no conversion step "
+                      "looks across); nothing of it was converted");
+    }
+    if (done_) {
+      block.swap(pending_);
+      pending_.clear();
+      return true;
+    }
+    Fill();
+  }
+}
+
+StreamConverter::StreamConverter(const TextConverter& converter, std::size_t longest)
+    : converter_(converter), braille_(converter.To() == Format::kBraille), longest_(longest) {
+  if (!braille_) return;
+  // Every word, even an empty one, starts with the subscript or superscript
+  // cell when one is set: a space alone is that cell, the space and the cell
+  // again for the empty word after it.
+  const std::string spaced =
+      TextConverter(Format::kLpxcode, Format::kBraille, false, converter_.Properties()).Convert(" ");
+  const std::size_t half = spaced.size() / 2;
+  wordPrefix_ = spaced.substr(0, half);
+  if (spaced.size() % 2 != 1 || spaced != wordPrefix_ + " " + wordPrefix_) {
+    throw ToolError("internal error: Braille words have no recognisable start");
+  }
+  // The input's own quotation mark, so that a block that starts inside a
+  // quotation can be given one (and its cells taken off again).
+  std::vector<std::string> candidates;
+  if (converter_.InputUnit() == 2) {
+    candidates.push_back(std::string("\x22\x00", 2));
+  } else {
+    for (int b = 1; b < 256; ++b) candidates.emplace_back(1, static_cast<char>(b));
+  }
+  const std::string space = converter_.InputUnit() == 2 ? std::string(" \0", 2) : std::string(" ");
+  for (const std::string& mark : candidates) {
+    const std::string text = mark + space;
+    if (converter_.ConvertTo(text, Format::kLpxcode) == "\" " &&
+        converter_.Convert(text) == wordPrefix_ + "8 " + wordPrefix_) {
+      quote_ = text;
+      break;
+    }
+  }
+}
+
+bool StreamConverter::SafeCut(std::string_view text, std::size_t cut, bool whole) const {
+  const std::size_t unit = converter_.InputUnit();
+  // After a zero unit the library starts a new string: nothing carries over.
+  if (UnitAt(text, cut - unit, unit) == 0) return true;
+  // Braille words end at blanks and share only the quotation state, carried
+  // by Convert; what has to agree is the internal code they are made from.
+  const Format to = braille_ ? Format::kLpxcode : converter_.To();
+  return AgreesAcross(text, cut, whole, unit,
+                      [&](std::string_view piece) { return converter_.ConvertTo(piece, to); });
+}
+
+std::string StreamConverter::Convert(std::string_view block, bool last) {
+  if (!braille_) return converter_.Convert(block);
+  return ConvertBraille(block, last);
+}
+
+// Whether a Braille quotation is open after `segment` (zero-free), as the
+// encoder decides it: each quotation mark of the internal code that is a step
+// of its own turns the state over; only an escape (five bytes, or what is
+// left of its word) can hold one without being that.
+bool StreamConverter::QuoteOpenAfter(std::string_view segment, bool openBefore) const {
+  const std::string code = converter_.ConvertTo(segment, Format::kLpxcode);
+  bool open = openBefore;
+  std::size_t wordEnd = 0;
+  for (std::size_t i = 0; i < code.size();) {
+    if (i >= wordEnd) {
+      wordEnd = i;
+      while (wordEnd < code.size() && !IsCandidate(static_cast<unsigned char>(code[wordEnd]))) ++wordEnd;
+      if (wordEnd < code.size()) ++wordEnd;
+    }
+    const auto b = static_cast<unsigned char>(code[i]);
+    if (b == kEscapeLead) {
+      i += std::min(kEscapeLength, wordEnd - i);
+      continue;
+    }
+    if (b == kQuotationMark) open = !open;
+    ++i;
+  }
+  return open;
+}
+
+// Converts a zero-free piece that starts inside a quotation: the input's own
+// quotation mark in front reopens it, and its cells are taken off again.
+std::string StreamConverter::ConvertOpened(std::string_view piece) const {
+  std::string input = quote_;
+  input += piece;
+  std::string output = converter_.Convert(input);
+  const std::string opening = wordPrefix_ + "8 ";
+  if (output.compare(0, opening.size(), opening) != 0) {
+    throw ToolError("internal error: a reopened Braille quotation does not start with its mark");
+  }
+  output.erase(0, opening.size());
+  return output;
+}
+
+std::string StreamConverter::ConvertBraille(std::string_view block, bool last) {
+  std::string input;
+  if (!held_.empty()) {
+    input = std::move(held_);
+    held_.clear();
+    input += block;
+    block = input;
+  }
+  const std::size_t unit = converter_.InputUnit();
+  // The segments between zero units are separate strings: a quotation open
+  // at the end of the previous block reaches only into the first.
+  std::size_t lastStart = 0;
+  for (std::size_t i = 0; i + unit <= block.size(); i += unit) {
+    if (UnitAt(block, i, unit) == 0) lastStart = i + unit;
+  }
+  const bool endsInSegment = lastStart < block.size();
+  const bool openAtStart = quoteOpen_;
+  const bool firstIsLast = lastStart == 0;
+  bool openAtEnd = false;
+  if (!last && endsInSegment) {
+    const std::string_view tail = block.substr(lastStart);
+    openAtEnd = QuoteOpenAfter(tail, firstIsLast && openAtStart);
+    if (openAtEnd && quote_.empty()) {
+      // Without a quotation mark of its own the input cannot reopen the
+      // quotation in the next block: keep this block and convert it with the
+      // next one.
+      if (block.size() > longest_) {
+        throw ToolError("a Braille quotation stays open over more than " + MegabytesOf(longest_) +
+                        " of input that has no quotation mark of its own");
+      }
+      held_.assign(block);
+      return {};
+    }
+  }
+  std::string output;
+  if (openAtStart && !firstIsLast) {
+    // Only the first segment continues the quotation.
+    const std::size_t firstEnd = FirstZero(block, unit);
+    output = ConvertOpened(block.substr(0, firstEnd));
+    output += converter_.Convert(block.substr(firstEnd));
+  } else if (openAtStart) {
+    output = ConvertOpened(block);
+  } else {
+    output = converter_.Convert(block);
+  }
+  if (!last && endsInSegment && !wordPrefix_.empty()) {
+    // The block ends at a blank, where the whole text goes on with its next
+    // word: the empty word the block's end makes is no word of the text.
+    if (output.size() < wordPrefix_.size() ||
+        output.compare(output.size() - wordPrefix_.size(), wordPrefix_.size(), wordPrefix_) != 0) {
+      throw ToolError("internal error: a Braille block does not end with its empty word");
+    }
+    output.resize(output.size() - wordPrefix_.size());
+  }
+  quoteOpen_ = openAtEnd;
+  return output;
+}
+
+}  // namespace tirmok::tool
+
+namespace tirmok::tool {
+
+void ConvertStream(const TextConverter& converter, const Source& source,
+                   const std::function<void(std::string_view)>& sink, StreamLimits limits) {
+  StreamConverter stream(converter, limits.longest);
+  BlockReader reader(
+      source, converter.InputUnit(),
+      [&stream](std::string_view text, std::size_t cut, bool whole) { return stream.SafeCut(text, cut, whole); },
+      limits);
+  std::string block;
+  std::string next;
+  bool more = reader.Next(block);
+  while (more) {
+    // One block ahead, to know which block is the last.
+    more = reader.Next(next);
+    sink(stream.Convert(block, !more));
+    block.swap(next);
+  }
+}
+
+std::string ConvertDateLine(std::string_view line, bool fromEnglish) {
+  // The date conversion reads a terminated phrase: the pieces between zero
+  // bytes are converted one by one and the zero bytes kept.
+  std::string output;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = std::min(line.find('\0', start), line.size());
+    const std::string_view piece = line.substr(start, end - start);
+    if (!piece.empty()) output += fromEnglish ? date_to_telugu(piece) : date_to_english(piece);
+    if (end == line.size()) break;
+    output.push_back('\0');
+    start = end + 1;
+  }
+  return output;
+}
+
+void ConvertDateStream(bool fromEnglish, const Source& source, const std::function<void(std::string_view)>& sink,
+                       StreamLimits limits) {
+  // Lines are converted one by one; a long line is cut at blanks that the
+  // date conversion does not look across.
+  const auto check = [fromEnglish](std::string_view text, std::size_t cut, bool whole) {
+    const char before = text[cut - 1];
+    if (before == '\n' || before == '\0') return true;
+    const std::size_t lineStart = text.rfind('\n', cut - 1);
+    const std::size_t from = lineStart == std::string_view::npos ? 0 : lineStart + 1;
+    const std::size_t lineEnd = std::min(text.find('\n', cut), text.size());
+    // The window stays inside the line: the line end is a cut of its own.
+    return AgreesAcross(text.substr(from, lineEnd - from), cut - from, whole || lineEnd < text.size(), 1,
+                        [fromEnglish](std::string_view piece) { return ConvertDateLine(piece, fromEnglish); });
+  };
+  BlockReader reader(source, 1, check, limits);
+  std::string block;
+  bool insideLine = false;
+  while (reader.Next(block)) {
+    for (std::size_t start = 0; start < block.size();) {
+      const std::size_t end = block.find('\n', start);
+      if (end == std::string::npos) {
+        sink(ConvertDateLine(std::string_view(block).substr(start), fromEnglish));
+        insideLine = true;
+        break;
+      }
+      std::string line = ConvertDateLine(std::string_view(block).substr(start, end - start), fromEnglish);
+      line.push_back('\n');
+      sink(line);
+      insideLine = false;
+      start = end + 1;
+    }
+  }
+  if (insideLine) sink("\n");
+}
+
+}  // namespace tirmok::tool
