@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <new>
 #include <vector>
@@ -14,20 +13,21 @@
 namespace tirmok::tool {
 namespace {
 
-constexpr char kOutOfMemory[] = "Out of memory.";
-
 // Internal-code bytes the Braille quotation rule looks at.
 constexpr unsigned char kQuotationMark = 34;
 constexpr unsigned char kEscapeLead = 255;
 constexpr std::size_t kEscapeLength = 5;
 
-// Units of text looked at on each side of a candidate cut: more than the
-// longest table key any converter matches (35 bytes of internal code, 33
-// UTF-16 units of three UTF-8 bytes each) on the right, and more than the
-// "#hex;" escape of the typing schemes reaches back (a "#" up to five
-// characters before its ";") on the left.
+// Units of text looked at on each side of a candidate cut. A step of any
+// converter reads at most one table key ahead (35 bytes of internal code, 33
+// UTF-16 units of up to three UTF-8 bytes each; the "#hex;" escape of the
+// typing schemes, six characters), so a step that crosses the cut starts
+// within the window before it and ends within the window after it. Beyond
+// steps, the only state that lives from word to word is the font decoder's
+// (cleared by a blank or control character) and Braille's quotation (carried
+// by StreamConverter).
 constexpr std::size_t kWindowAfter = 128;
-constexpr std::size_t kWindowBefore = 16;
+constexpr std::size_t kWindowBefore = 128;
 
 // Candidates tried in one search; text where this many in a row are refused
 // is read further before trying again.
@@ -43,24 +43,10 @@ unsigned UnitAt(std::string_view text, std::size_t at, std::size_t unit) {
   return low | static_cast<unsigned>(static_cast<unsigned char>(text[at + 1])) << 8;
 }
 
-std::string MegabytesOf(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
-
-// One conversion of a zero-free piece: the library's status (0 done, 2 out of
-// memory) and the output's length in units.
-struct PieceResult {
-  int status = 0;
-  std::int32_t length = 0;
-};
-
-// Converts the terminated `input` into `output`, which has room for
-// `capacity` units of the output format (the size the library asked for).
-PieceResult ConvertTerminated(const void* input, const char* from, void* output, const char* to,
-                              std::int32_t capacity, const char* const* properties) {
-  const std::int32_t length = TirmokConvert(input, from, output, to, capacity, properties);
-  // The library reports running out of memory by writing its message into a
-  // result of length 0; a real empty result leaves the output empty.
-  if (length == 0 && std::memcmp(output, kOutOfMemory, sizeof kOutOfMemory) == 0) return {2, 0};
-  return {0, length};
+std::string MegabytesOf(std::size_t bytes) {
+  constexpr std::size_t kMiB = std::size_t{1} << 20;
+  if (bytes >= kMiB && bytes % kMiB == 0) return std::to_string(bytes / kMiB) + " MiB";
+  return std::to_string(bytes) + " bytes";
 }
 
 // Whether `convert` gives the same for the text around `cut` as for its two
@@ -77,6 +63,11 @@ bool AgreesAcross(std::string_view text, std::size_t cut, bool whole, std::size_
   std::string joined(left);
   joined += right;
   return convert(joined) == convert(left) + convert(right);
+}
+
+ToolError TooLarge(std::size_t units) {
+  return ToolError("a piece of " + std::to_string(units) +
+                   " units between zero units is beyond the library's 32-bit sizes");
 }
 
 // The offset of the first zero unit of `text`, or its size.
@@ -152,19 +143,31 @@ std::string TextConverter::ConvertPiece(std::string_view library, Format to) con
   const std::string fromName(format_name(from_));
   const std::string toName(format_name(to));
 
-  const std::int32_t size = TirmokConvert(input.data(), fromName.c_str(), nullptr, toName.c_str(), 0, nullptr);
-  if (size <= 0) {
-    throw ToolError("a piece of " + std::to_string(library.size() / inUnit) +
-                    " units between zero units is beyond the library's 32-bit sizes");
+  // A first guess at the output's size, uninitialised so that only what the
+  // conversion writes is touched; the library tells the exact size when the
+  // guess is short.
+  const std::size_t units = library.size() / inUnit;
+  if (units > static_cast<std::size_t>(INT32_MAX) / 4) throw TooLarge(units);
+  auto capacity = static_cast<std::int32_t>(2 * units + 64);
+  for (;;) {
+    const std::unique_ptr<char16_t[]> output(new char16_t[(static_cast<std::size_t>(capacity) * outUnit + 1) / 2]);
+    std::int32_t status = TIRMOK_INVALID_ARGUMENT;
+    std::int32_t required = 0;
+    const std::int32_t length = TirmokConvertStatus(input.data(), fromName.c_str(), output.get(), toName.c_str(),
+                                                    capacity, properties.data(), &status, &required);
+    switch (status) {
+      case TIRMOK_DONE:
+        return std::string(reinterpret_cast<const char*>(output.get()), static_cast<std::size_t>(length) * outUnit);
+      case TIRMOK_CUT:
+        if (required <= capacity) throw ToolError("internal error: the library asked for no more room");
+        capacity = required;
+        break;
+      case TIRMOK_OUT_OF_MEMORY:
+        throw std::bad_alloc();
+      default:
+        throw TooLarge(units);
+    }
   }
-  // Left uninitialised: only what the conversion writes is touched.
-  const std::size_t units = (static_cast<std::size_t>(size) * outUnit + 1) / 2 + 1;
-  const std::unique_ptr<char16_t[]> output(new char16_t[units]);
-  std::memset(output.get(), 0, sizeof kOutOfMemory);
-  const PieceResult result =
-      ConvertTerminated(input.data(), fromName.c_str(), output.get(), toName.c_str(), size, properties.data());
-  if (result.status == 2) throw std::bad_alloc();
-  return std::string(reinterpret_cast<const char*>(output.get()), static_cast<std::size_t>(result.length) * outUnit);
 }
 
 BlockReader::BlockReader(Source source, std::size_t unit, CutCheck check, StreamLimits limits)
@@ -188,22 +191,20 @@ bool BlockReader::Fill() {
   return !done_;
 }
 
-// The last accepted cut point in what is pending, or 0.
+// The last accepted cut point in what is pending, or 0. While more input may
+// come, the last window's width of text is left for later: a check needs to
+// see the text after a cut.
 std::size_t BlockReader::FindCut() {
   const std::size_t whole = pending_.size() - pending_.size() % unit_;
+  const std::size_t margin = done_ ? 0 : kWindowAfter * unit_;
+  const std::size_t start = whole > margin ? whole - margin : 0;
   int tries = 0;
-  std::size_t cut = whole;
-  while (cut > scanned_ && cut >= unit_) {
-    if (IsCandidate(UnitAt(pending_, cut - unit_, unit_))) {
-      if (check_(pending_, cut, done_)) return cut;
-      if (++tries == kTriesPerSearch) break;
-    }
-    cut -= unit_;
+  for (std::size_t cut = start; cut > scanned_ && cut >= unit_; cut -= unit_) {
+    if (!IsCandidate(UnitAt(pending_, cut - unit_, unit_))) continue;
+    if (check_(pending_, cut, done_)) return cut;
+    if (++tries == kTriesPerSearch) break;
   }
-  // Nothing before `whole` is tried again, except the window's width before
-  // it, whose checks may change once more text is there.
-  const std::size_t margin = (kWindowAfter + 1) * unit_;
-  scanned_ = whole > margin ? whole - margin : 0;
+  scanned_ = start;
   return 0;
 }
 

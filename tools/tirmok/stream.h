@@ -56,7 +56,7 @@ class TextConverter {
 // safe cut point may grow to `longest` bytes before the stream stops with an
 // error (never with changed text).
 struct StreamLimits {
-  std::size_t block = std::size_t{1} << 20;
+  std::size_t block = std::size_t{1} << 18;
   std::size_t longest = std::size_t{64} << 20;
 };
 
