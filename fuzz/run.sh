@@ -16,7 +16,7 @@ seconds=${2:?seconds per target}
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(convert compare date braille automation); fi
+if [ ${#targets[@]} -eq 0 ]; then targets=(convert compare date braille automation tool_stream); fi
 
 if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
   cxx=${FUZZ_CXX:-$(command -v clang++-14 || command -v clang++ || true)}

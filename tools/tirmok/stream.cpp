@@ -289,6 +289,9 @@ bool StreamConverter::SafeCut(std::string_view text, std::size_t cut, bool whole
   if (UnitAt(text, cut - unit, unit) == 0) return true;
   // Braille words end at blanks and share only the quotation state, carried
   // by Convert; what has to agree is the internal code they are made from.
+  // Convert drops the empty word a block's end makes, which is a word of the
+  // text when the string ends there: such a block ends after the zero unit.
+  if (braille_ && cut < text.size() && cut + unit <= text.size() && UnitAt(text, cut, unit) == 0) return false;
   const Format to = braille_ ? Format::kLpxcode : converter_.To();
   return AgreesAcross(text, cut, whole, unit,
                       [&](std::string_view piece) { return converter_.ConvertTo(piece, to); });
