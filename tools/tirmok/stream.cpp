@@ -443,11 +443,14 @@ void ConvertDateStream(bool fromEnglish, const Source& source, const std::functi
   const auto check = [fromEnglish](std::string_view text, std::size_t cut, bool whole) {
     const char before = text[cut - 1];
     if (before == '\n' || before == '\0') return true;
-    const std::size_t lineStart = text.rfind('\n', cut - 1);
-    const std::size_t from = lineStart == std::string_view::npos ? 0 : lineStart + 1;
-    const std::size_t lineEnd = std::min(text.find('\n', cut), text.size());
-    // The window stays inside the line: the line end is a cut of its own.
-    return AgreesAcross(text.substr(from, lineEnd - from), cut - from, whole || lineEnd < text.size(), 1,
+    // The window stays inside the line: a line end is a cut of its own.
+    const std::size_t low = cut > kWindowBefore ? cut - kWindowBefore : 0;
+    const std::size_t endBefore = text.substr(low, cut - low).rfind('\n');
+    const std::size_t from = endBefore == std::string_view::npos ? low : low + endBefore + 1;
+    const std::size_t high = std::min(text.size(), cut + kWindowAfter);
+    const std::size_t endAfter = text.substr(cut, high - cut).find('\n');
+    const std::size_t to = endAfter == std::string_view::npos ? high : cut + endAfter;
+    return AgreesAcross(text.substr(from, to - from), cut - from, whole || endAfter != std::string_view::npos, 1,
                         [fromEnglish](std::string_view piece) { return ConvertDateLine(piece, fromEnglish); });
   };
   BlockReader reader(source, 1, check, limits);
