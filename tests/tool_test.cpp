@@ -161,15 +161,18 @@ TEST(ToolStream, BrailleQuotationsAndWordCellsAcrossBlocks) {
     if (i % 13 == 0) text += std::string(i % 2 ? "\0" : "\0\0", i % 2 ? 1 : 2);
   }
   text += "\nlast \"word";
-  for (const Format from : {Format::kTeltrans, Format::kInscript, Format::kLpxkbd}) {
+  // The same text in the collation code, whose blanks and quotation mark are units of its own.
+  const std::string collation = TextConverter(Format::kTeltrans, Format::kCollcode, false).Convert(text);
+  for (const Format from : {Format::kTeltrans, Format::kInscript, Format::kLpxkbd, Format::kCollcode}) {
     for (const PropertyList& properties : variants) {
       const TextConverter converter(from, Format::kBraille, false, properties);
       SCOPED_TRACE(std::string(tirmok::format_name(from)) + " " +
                    (properties.empty() ? "" : properties.begin()->first));
-      const std::string whole = converter.Convert(text);
+      const std::string& input = from == Format::kCollcode ? collation : text;
+      const std::string whole = converter.Convert(input);
       // Every block size puts the cuts somewhere else.
       for (std::size_t block = 20; block < 60; ++block) {
-        ASSERT_EQ(Streamed(converter, text, {block, 1 << 20}), whole) << "block " << block;
+        ASSERT_EQ(Streamed(converter, input, {block, 1 << 20}), whole) << "block " << block;
       }
     }
   }
@@ -192,13 +195,21 @@ TEST(ToolStream, LongLinesConvertWhole) {
   std::string pairs;  // U+1F600 as UTF-16LE, a surrogate pair at every even unit
   for (int i = 0; i < 3000; ++i) pairs += std::string("\x3D\xD8\x00\xDE", 4);
   pairs += std::string(" \0", 2);
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {"line ends only", Format::kUtf8, Format::kTeltrans, false, std::string(5000, '\n')},
       {"telugu without blanks", Format::kUtf8, Format::kUtf8, false, telugu},
       {"kha without blanks", Format::kTeltrans, Format::kUtf8, false, kha},
       {"telugu words", Format::kUtf8, Format::kTeltrans, false, spaced},
       {"surrogate pairs", Format::kUnicode, Format::kUtf8, true, pairs},
   };
+  // Collation code text has blanks of its own (units of the collation block), read as UTF-8 or UTF-16.
+  const std::string collation = TextConverter(Format::kUtf8, Format::kCollcode, false).Convert(spaced);
+  const std::string collation16 = TextConverter(Format::kUtf8, Format::kCollcode, true).Convert(spaced);
+  for (const bool utf16 : {false, true}) {
+    const TextConverter converter(Format::kCollcode, Format::kUtf8, utf16);
+    const std::string& text = utf16 ? collation16 : collation;
+    EXPECT_EQ(Streamed(converter, text, {64, 4096}, 100), converter.Convert(text)) << "collation code words";
+  }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const TextConverter converter(c.from, c.to, c.utf16);

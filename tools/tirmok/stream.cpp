@@ -33,8 +33,20 @@ constexpr std::size_t kWindowBefore = 128;
 // is read further before trying again.
 constexpr int kTriesPerSearch = 64;
 
-bool IsCandidate(unsigned value) {
-  return value == 0 || value == ' ' || value == '\t' || value == '\n' || value == '\r';
+// The blanks of the internal code (and of ASCII text): Braille words end at them.
+constexpr char kBlanks[] = {' ', '\t', '\n', '\r'};
+
+bool IsBlank(unsigned char value) { return value == ' ' || value == '\t' || value == '\n' || value == '\r'; }
+
+// `text` as units of `unit` bytes (UTF-16LE for 2).
+std::string AsUnits(std::string_view text, std::size_t unit) {
+  if (unit == 1) return std::string(text);
+  std::string out;
+  for (const char c : text) {
+    out += c;
+    out += '\0';
+  }
+  return out;
 }
 
 unsigned UnitAt(std::string_view text, std::size_t at, std::size_t unit) {
@@ -170,8 +182,14 @@ std::string TextConverter::ConvertPiece(std::string_view library, Format to) con
   }
 }
 
-BlockReader::BlockReader(Source source, std::size_t unit, CutCheck check, StreamLimits limits)
-    : source_(std::move(source)), unit_(unit), check_(std::move(check)), limits_(limits) {}
+BlockReader::BlockReader(Source source, std::size_t unit, std::vector<std::string> ends, CutCheck check,
+                         StreamLimits limits)
+    : source_(std::move(source)), unit_(unit), ends_(std::move(ends)), check_(std::move(check)), limits_(limits) {}
+
+bool BlockReader::IsCandidate(std::size_t cut) const {
+  const std::string_view before = std::string_view(pending_).substr(0, cut);
+  return std::any_of(ends_.begin(), ends_.end(), [&](const std::string& end) { return before.ends_with(end); });
+}
 
 // Reads up to the block size more; false when the input has ended.
 bool BlockReader::Fill() {
@@ -200,7 +218,7 @@ std::size_t BlockReader::FindCut() {
   const std::size_t start = whole > margin ? whole - margin : 0;
   int tries = 0;
   for (std::size_t cut = start; cut > scanned_ && cut >= unit_; cut -= unit_) {
-    if (!IsCandidate(UnitAt(pending_, cut - unit_, unit_))) continue;
+    if (!IsCandidate(cut)) continue;
     if (check_(pending_, cut, done_)) return cut;
     if (++tries == kTriesPerSearch) break;
   }
@@ -264,23 +282,45 @@ StreamConverter::StreamConverter(const TextConverter& converter, std::size_t lon
   if (spaced.size() % 2 != 1 || spaced != wordPrefix_ + " " + wordPrefix_) {
     throw ToolError("internal error: Braille words have no recognisable start");
   }
-  // The input's own quotation mark, so that a block that starts inside a
-  // quotation can be given one (and its cells taken off again).
+  // The input's own quotation mark and space, so that a block that starts
+  // inside a quotation can be given one (and their cells taken off again):
+  // the format's own writing of them, or else an 8-bit character that reads
+  // as the quotation mark.
   std::vector<std::string> candidates;
-  if (converter_.InputUnit() == 2) {
-    candidates.push_back(std::string("\x22\x00", 2));
-  } else {
-    for (int b = 1; b < 256; ++b) candidates.emplace_back(1, static_cast<char>(b));
+  if (tirmok::can_write(converter_.From())) candidates.push_back(InInputFormat("\" "));
+  if (converter_.InputUnit() == 1) {
+    for (int b = 1; b < 256; ++b) candidates.push_back(std::string(1, static_cast<char>(b)) + " ");
   }
-  const std::string space = converter_.InputUnit() == 2 ? std::string(" \0", 2) : std::string(" ");
-  for (const std::string& mark : candidates) {
-    const std::string text = mark + space;
-    if (converter_.ConvertTo(text, Format::kLpxcode) == "\" " &&
+  for (const std::string& text : candidates) {
+    if (!text.empty() && converter_.ConvertTo(text, Format::kLpxcode) == "\" " &&
         converter_.Convert(text) == wordPrefix_ + "8 " + wordPrefix_) {
       quote_ = text;
       break;
     }
   }
+}
+
+// `code` (internal code) as the input format writes it, in the text form the
+// tool reads; empty when the format has no writing of it.
+std::string StreamConverter::InInputFormat(std::string_view code) const {
+  if (!tirmok::can_write(converter_.From())) return {};
+  const TextConverter writer(Format::kLpxcode, converter_.From(), converter_.InputUnit() == 2,
+                             converter_.Properties());
+  std::string text = writer.Convert(code);
+  if (converter_.ConvertTo(text, Format::kLpxcode) != code) return {};
+  return text;
+}
+
+std::vector<std::string> StreamConverter::CutEnds() const {
+  const std::size_t unit = converter_.InputUnit();
+  std::vector<std::string> ends{std::string(unit, '\0')};
+  for (const char blank : kBlanks) {
+    ends.push_back(AsUnits(std::string_view(&blank, 1), unit));
+    // Formats with blanks of their own (the collation code's units).
+    std::string own = InInputFormat(std::string_view(&blank, 1));
+    if (!own.empty() && std::find(ends.begin(), ends.end(), own) == ends.end()) ends.push_back(std::move(own));
+  }
+  return ends;
 }
 
 bool StreamConverter::SafeCut(std::string_view text, std::size_t cut, bool whole) const {
@@ -313,7 +353,7 @@ bool StreamConverter::QuoteOpenAfter(std::string_view segment, bool openBefore) 
   for (std::size_t i = 0; i < code.size();) {
     if (i >= wordEnd) {
       wordEnd = i;
-      while (wordEnd < code.size() && !IsCandidate(static_cast<unsigned char>(code[wordEnd]))) ++wordEnd;
+      while (wordEnd < code.size() && !IsBlank(static_cast<unsigned char>(code[wordEnd]))) ++wordEnd;
       if (wordEnd < code.size()) ++wordEnd;
     }
     const auto b = static_cast<unsigned char>(code[i]);
@@ -407,7 +447,7 @@ void ConvertStream(const TextConverter& converter, const Source& source,
                    const std::function<void(std::string_view)>& sink, StreamLimits limits) {
   StreamConverter stream(converter, limits.longest);
   BlockReader reader(
-      source, converter.InputUnit(),
+      source, converter.InputUnit(), stream.CutEnds(),
       [&stream](std::string_view text, std::size_t cut, bool whole) { return stream.SafeCut(text, cut, whole); },
       limits);
   std::string block;
@@ -453,7 +493,7 @@ void ConvertDateStream(bool fromEnglish, const Source& source, const std::functi
     return AgreesAcross(text.substr(from, to - from), cut - from, whole || endAfter != std::string_view::npos, 1,
                         [fromEnglish](std::string_view piece) { return ConvertDateLine(piece, fromEnglish); });
   };
-  BlockReader reader(source, 1, check, limits);
+  BlockReader reader(source, 1, {"\n", std::string(1, '\0'), " ", "\t", "\r"}, check, limits);
   std::string block;
   bool insideLine = false;
   while (reader.Next(block)) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tirmok/tirmok.hpp"
 
@@ -71,11 +72,12 @@ using CutCheck = std::function<bool(std::string_view text, std::size_t cut, bool
 
 // Reads a stream in blocks that end at safe cut points, so that converting
 // the blocks one by one gives what converting the whole stream gives.
-// Candidates are the points just after a zero unit, a line feed, a carriage
-// return, a tab or a space; `check` accepts or rejects each (latest first).
+// Candidates are the points just after one of `ends` (a zero unit, a line
+// end, a blank); `check` accepts or rejects each, latest first.
 class BlockReader {
  public:
-  BlockReader(Source source, std::size_t unit, CutCheck check, StreamLimits limits = {});
+  BlockReader(Source source, std::size_t unit, std::vector<std::string> ends, CutCheck check,
+              StreamLimits limits = {});
 
   // The next block; false at the end of the input. Throws ToolError when a
   // stretch longer than the limit has no safe cut point, or when the input
@@ -84,10 +86,12 @@ class BlockReader {
 
  private:
   bool Fill();
+  bool IsCandidate(std::size_t cut) const;
   std::size_t FindCut();
 
   Source source_;
   std::size_t unit_;
+  std::vector<std::string> ends_;
   CutCheck check_;
   StreamLimits limits_;
   std::string pending_;
@@ -103,6 +107,10 @@ class StreamConverter {
  public:
   StreamConverter(const TextConverter& converter, std::size_t longest = StreamLimits{}.longest);
 
+  // Where BlockReader may try to cut: after a zero unit, or after a line end,
+  // tab or space as the input format writes them.
+  std::vector<std::string> CutEnds() const;
+
   // A cut check for BlockReader: the text on either side of the cut converts
   // to the same apart as together, shown on a window around the cut.
   bool SafeCut(std::string_view text, std::size_t cut, bool whole) const;
@@ -114,6 +122,7 @@ class StreamConverter {
  private:
   std::string ConvertBraille(std::string_view block, bool last);
   std::string ConvertOpened(std::string_view piece) const;
+  std::string InInputFormat(std::string_view code) const;
   bool QuoteOpenAfter(std::string_view segment, bool openBefore) const;
 
   const TextConverter& converter_;
