@@ -179,6 +179,7 @@ def tool_stream_seeds():
         ("TELTRANS", "UTF-8", 0x60, 6, 0, b"Sunday\0Monday 5 March AM\n" * 4),
         ("TELTRANS", "UTF-8", 0x20, 6, 0, b"sOmavAraM pUrvAhna\n" * 4),
         ("UTF-8", "TELTRANS", 0, 3, 2, b"k" * 300),
+        ("ANSI", "ANSI", 0, 12, 0, (b"O\xb3 " + b"\xfe" * 200 + b"\x89\x8a ") * 3),
     ]
     return [bytes([readable.index(f), writable.index(t), flags, block, limit, 7, 1]) + text
             for f, t, flags, block, limit, text in cases]

@@ -195,7 +195,12 @@ TEST(ToolStream, LongLinesConvertWhole) {
   std::string pairs;  // U+1F600 as UTF-16LE, a surrogate pair at every even unit
   for (int i = 0; i < 3000; ++i) pairs += std::string("\x3D\xD8\x00\xDE", 4);
   pairs += std::string(" \0", 2);
+  // Spacer bytes of the font encoding decode to nothing, so an accent glyph after
+  // a long run of them still meets the blank before the run.
+  std::string spacers;
+  for (int i = 0; i < 40; ++i) spacers += "O\xB3 " + std::string(200 + i, '\xFE') + "\x89\x8A ";
   std::vector<Case> cases = {
+      {"font accents after spacers", Format::kAnsi, Format::kAnsi, false, spacers},
       {"line ends only", Format::kUtf8, Format::kTeltrans, false, std::string(5000, '\n')},
       {"telugu without blanks", Format::kUtf8, Format::kUtf8, false, telugu},
       {"kha without blanks", Format::kTeltrans, Format::kUtf8, false, kha},
@@ -247,6 +252,12 @@ TEST(ToolDate, ZeroBytesAndLongLines) {
   tirmok::tool::ConvertDateStream(true, Chunked(text, 50, 3), [&](std::string_view p) { output += p; },
                                   {100, 1 << 20});
   EXPECT_EQ(output, expected);
+  // A line with no blank over the limit is an error, not an empty line.
+  output.clear();
+  EXPECT_THROW(tirmok::tool::ConvertDateStream(true, Chunked(std::string(5000, 'x') + "\n", 50, 3),
+                                               [&](std::string_view p) { output += p; }, {100, 1000}),
+               ToolError);
+  EXPECT_EQ(output, "");
 }
 
 // ---- The tool itself, run through the shell.

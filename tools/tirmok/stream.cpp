@@ -28,6 +28,9 @@ constexpr std::size_t kEscapeLength = 5;
 // by StreamConverter).
 constexpr std::size_t kWindowAfter = 128;
 constexpr std::size_t kWindowBefore = 128;
+constexpr std::size_t kContent = 64;
+// How far the date command's check looks for the ends of the line around a cut.
+constexpr std::size_t kDateReach = 8 * kWindowAfter;
 
 // Candidates tried in one search; text where this many in a row are refused
 // is read further before trying again.
@@ -62,14 +65,29 @@ std::string MegabytesOf(std::size_t bytes) {
 }
 
 // Whether `convert` gives the same for the text around `cut` as for its two
-// sides apart: the window reaches further than any conversion step looks.
-// Text that may still go on past the window's end is not judged yet.
+// sides apart. Each side of the window holds at least kWindowAfter (or
+// kWindowBefore) units and at least kContent of what `measure` counts (the
+// internal code the side decodes to): text that decodes to nothing (spacer
+// and unreadable glyph bytes of the font encoding) lets an accent meet a
+// blank however many bytes lie between them. Text that may still go on past
+// the window's end is not judged yet.
 bool AgreesAcross(std::string_view text, std::size_t cut, bool whole, std::size_t unit,
-                  const std::function<std::string(std::string_view)>& convert) {
+                  const std::function<std::string(std::string_view)>& convert,
+                  const std::function<std::size_t(std::string_view)>& measure) {
   if (cut == text.size()) return whole;
-  const std::size_t after = std::min(text.size() - cut, kWindowAfter * unit);
-  if (after < kWindowAfter * unit && !whole) return false;
-  const std::size_t before = std::min(cut, kWindowBefore * unit);
+  const std::size_t rest = text.size() - cut;
+  std::size_t after = kWindowAfter * unit;
+  for (;;) {
+    if (after > rest) {
+      if (!whole) return false;
+      after = rest;
+    }
+    if (measure(text.substr(cut, after)) >= kContent || (after == rest && whole)) break;
+    if (after == rest) return false;
+    after = std::min(rest, 2 * after);
+  }
+  std::size_t before = std::min(cut, kWindowBefore * unit);
+  while (before < cut && measure(text.substr(cut - before, before)) < kContent) before = std::min(cut, 2 * before);
   const std::string_view left = text.substr(cut - before, before);
   const std::string_view right = text.substr(cut, after - after % unit);
   std::string joined(left);
@@ -333,8 +351,9 @@ bool StreamConverter::SafeCut(std::string_view text, std::size_t cut, bool whole
   // text when the string ends there: such a block ends after the zero unit.
   if (braille_ && cut < text.size() && cut + unit <= text.size() && UnitAt(text, cut, unit) == 0) return false;
   const Format to = braille_ ? Format::kLpxcode : converter_.To();
-  return AgreesAcross(text, cut, whole, unit,
-                      [&](std::string_view piece) { return converter_.ConvertTo(piece, to); });
+  return AgreesAcross(
+      text, cut, whole, unit, [&](std::string_view piece) { return converter_.ConvertTo(piece, to); },
+      [&](std::string_view piece) { return converter_.ConvertTo(piece, Format::kLpxcode).size(); });
 }
 
 std::string StreamConverter::Convert(std::string_view block, bool last) {
@@ -484,14 +503,16 @@ void ConvertDateStream(bool fromEnglish, const Source& source, const std::functi
     const char before = text[cut - 1];
     if (before == '\n' || before == '\0') return true;
     // The window stays inside the line: a line end is a cut of its own.
-    const std::size_t low = cut > kWindowBefore ? cut - kWindowBefore : 0;
+    const std::size_t low = cut > kDateReach ? cut - kDateReach : 0;
     const std::size_t endBefore = text.substr(low, cut - low).rfind('\n');
     const std::size_t from = endBefore == std::string_view::npos ? low : low + endBefore + 1;
-    const std::size_t high = std::min(text.size(), cut + kWindowAfter);
+    const std::size_t high = std::min(text.size(), cut + kDateReach);
     const std::size_t endAfter = text.substr(cut, high - cut).find('\n');
     const std::size_t to = endAfter == std::string_view::npos ? high : cut + endAfter;
-    return AgreesAcross(text.substr(from, to - from), cut - from, whole || endAfter != std::string_view::npos, 1,
-                        [fromEnglish](std::string_view piece) { return ConvertDateLine(piece, fromEnglish); });
+    const auto convert = [fromEnglish](std::string_view piece) { return ConvertDateLine(piece, fromEnglish); };
+    const bool lineEnds = endAfter != std::string_view::npos || (whole && high == text.size());
+    return AgreesAcross(text.substr(from, to - from), cut - from, lineEnds, 1,
+                        convert, [&convert](std::string_view piece) { return convert(piece).size(); });
   };
   BlockReader reader(source, 1, {"\n", std::string(1, '\0'), " ", "\t", "\r"}, check, limits);
   std::string block;
