@@ -162,7 +162,10 @@ TEST(ToolStream, BrailleQuotationsAndWordCellsAcrossBlocks) {
   }
   text += "\nlast \"word";
   // The same text in the collation code, whose blanks and quotation mark are units of its own.
-  const std::string collation = TextConverter(Format::kTeltrans, Format::kCollcode, false).Convert(text);
+  // An ASCII space between its digits is no blank there: the number goes on.
+  const TextConverter toCollation(Format::kTeltrans, Format::kCollcode, false);
+  std::string collation = toCollation.Convert(text);
+  for (int i = 0; i < 30; ++i) collation += toCollation.Convert("12") + " " + toCollation.Convert("3 ");
   for (const Format from : {Format::kTeltrans, Format::kInscript, Format::kLpxkbd, Format::kCollcode}) {
     for (const PropertyList& properties : variants) {
       const TextConverter converter(from, Format::kBraille, false, properties);

@@ -350,6 +350,14 @@ bool StreamConverter::SafeCut(std::string_view text, std::size_t cut, bool whole
   // Convert drops the empty word a block's end makes, which is a word of the
   // text when the string ends there: such a block ends after the zero unit.
   if (braille_ && cut < text.size() && cut + unit <= text.size() && UnitAt(text, cut, unit) == 0) return false;
+  // And a Braille word ends only at a blank of the internal code, which not
+  // every blank of the input is (the collation code reads an ASCII space as
+  // an escape).
+  if (braille_) {
+    const std::size_t before = std::min(cut, kWindowBefore * unit);
+    const std::string code = converter_.ConvertTo(text.substr(cut - before, before), Format::kLpxcode);
+    if (code.empty() || !IsBlank(static_cast<unsigned char>(code.back()))) return false;
+  }
   const Format to = braille_ ? Format::kLpxcode : converter_.To();
   return AgreesAcross(
       text, cut, whole, unit, [&](std::string_view piece) { return converter_.ConvertTo(piece, to); },
