@@ -155,7 +155,7 @@ TEST(ToolStream, BrailleQuotationsAndWordCellsAcrossBlocks) {
                                    {{"LPX_KEY_SUPERSCRIPT", "true"}},
                                    {{"LPX_KEY_NEMETH", "TRUE"}}};
   std::string text;
-  for (int i = 0; i < 200; ++i) {
+  for (int i = 0; i < 120; ++i) {
     text += i % 7 == 3 ? "\"ka 12 kha\" " : (i % 11 == 5 ? "\"ga " : "ta 3.5 ");
     // A string that ends with a blank keeps its empty last word.
     if (i % 13 == 0) text += std::string(i % 2 ? "\0" : "\0\0", i % 2 ? 1 : 2);

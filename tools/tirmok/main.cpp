@@ -244,17 +244,6 @@ std::vector<Line> SplitLines(const std::string& text) {
   return lines;
 }
 
-// Text given as UTF-8 for a format, as that format's terminated library string.
-std::string LibraryString(const std::string& text, tirmok::Format format) {
-  std::string data = text;
-  if (tirmok::IsWide(format)) {
-    const std::u16string wide = tirmok::Utf8ToUtf16(text);
-    data.assign(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
-  }
-  data.append(static_cast<std::size_t>(tirmok::Info(format).unitBytes), '\0');
-  return data;
-}
-
 tirmok::Format ComparableFormat(const std::string& name) {
   const tirmok::Format format = RequireFormat(name);
   if (!tirmok::Info(format).comparable) {
@@ -267,31 +256,6 @@ tirmok::Format ComparableFormat(const std::string& name) {
     throw UsageError{"format '" + name + "' cannot be compared; comparable formats: " + names};
   }
   return format;
-}
-
-// The sort key of a line (a terminated string of the format named). A line
-// too long for the library's 32-bit sizes is an error: the comparison would
-// call it equal to any other line.
-std::string SortKey(const std::string& library, const std::string& name, std::size_t unitBytes) {
-  constexpr std::size_t kLongest = (INT32_MAX - 4096) / 20;  // units a conversion's buffers can serve
-  const std::size_t units = library.size() / unitBytes - 1;
-  if (units > kLongest) {
-    throw UsageError{"a line of " + std::to_string(units) + " units is too long to sort (at most " +
-                         std::to_string(kLongest) + ")",
-                     1};
-  }
-  std::string key(3 * library.size() + 16, '\0');  // longer than any key of the line
-  std::int32_t length = TirmokSortKey(library.data(), name.c_str(), reinterpret_cast<unsigned char*>(key.data()),
-                                      static_cast<std::int32_t>(key.size()));
-  if (length > static_cast<std::int32_t>(key.size())) {
-    key.resize(static_cast<std::size_t>(length));
-    length = TirmokSortKey(library.data(), name.c_str(), reinterpret_cast<unsigned char*>(key.data()), length);
-  }
-  if (length < 0 || static_cast<std::size_t>(length) > key.size()) {
-    throw UsageError{"cannot make the sort key of a line (out of memory?)", 1};
-  }
-  key.resize(static_cast<std::size_t>(length));
-  return key;
 }
 
 int Sort(int argc, char** argv) {
@@ -317,7 +281,6 @@ int Sort(int argc, char** argv) {
     }
   }
   const tirmok::Format format = ComparableFormat(formatName);
-  const std::string name(tirmok::Info(format).name);
   Input input(path);
   std::string text = input.ReadAll();
   // A byte order mark marks the text, not its first line: it stays in front.
@@ -331,10 +294,12 @@ int Sort(int argc, char** argv) {
   std::vector<Line> lines = SplitLines(text);
   text.clear();
   text.shrink_to_fit();
+  // The C++ API reports running out of memory and lines beyond the library's
+  // 32-bit sizes as exceptions, where a comparison would call such lines
+  // equal to any other.
   std::vector<std::string> keys;
   keys.reserve(lines.size());
-  const auto unitBytes = static_cast<std::size_t>(tirmok::Info(format).unitBytes);
-  for (const Line& line : lines) keys.push_back(SortKey(LibraryString(line.text, format), name, unitBytes));
+  for (const Line& line : lines) keys.push_back(tirmok::sort_key(line.text, format));
   std::vector<std::size_t> order(lines.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   // Keys order the lines as LpxCompare does, made once per line rather than
@@ -367,10 +332,10 @@ int CompareCommand(int argc, char** argv) {
   if (formatName.empty()) throw UsageError{"compare needs --format FORMAT"};
   if (operands.size() != 2) throw UsageError{"compare needs two strings"};
   const tirmok::Format format = ComparableFormat(formatName);
-  const std::string name(tirmok::Info(format).name);
-  const std::string a = LibraryString(operands[0], format);
-  const std::string b = LibraryString(operands[1], format);
-  tirmok::tool::WriteStandardOutput(std::to_string(LpxCompare(a.data(), name.c_str(), b.data(), name.c_str())) + "\n");
+  // Through the C++ API, which reports running out of memory instead of
+  // answering 0 as LpxCompare does.
+  const int order = tirmok::compare(operands[0], format, operands[1], format);
+  tirmok::tool::WriteStandardOutput(std::to_string(order) + "\n");
   return 0;
 }
 
