@@ -21,31 +21,13 @@
 namespace tirmok {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
+const bool kSanitized = test::Sanitized();
 
 using ConvertFunction = std::int32_t (*)(const void*, const char*, void*, const char*, std::int32_t);
 using CompareFunction = std::int32_t (*)(const void*, const char*, const void*, const char*);
 using SetPropertyFunction = std::int32_t (*)(const char*, const char*);
 
-// The shared library of this build: the tests run from <build>/tests and the
-// library is built in <build>.
-std::string LibraryPath() {
-  std::error_code error;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return {};
-  const auto library = exe.parent_path().parent_path() / "libtirmok.so";
-  return std::filesystem::exists(library) ? library.string() : std::string();
-}
+std::string LibraryPath() { return test::SharedLibraryPath(); }
 
 // Resident memory in bytes (second field of /proc/self/statm, in pages).
 long ResidentBytes() {

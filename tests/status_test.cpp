@@ -125,9 +125,13 @@ TEST(ConvertStatus, InvalidArgumentsSayItAndWriteNothingButAnEmptyString) {
     EXPECT_EQ(status, TIRMOK_INVALID_ARGUMENT);
     EXPECT_EQ(required, 0);
   }
-  // A direction the format lacks still leaves a terminated, empty output.
-  call("ka", "BRAILLE", out, "UTF-8", 16);
-  EXPECT_EQ(out[0], '\0');
+  // An output of a known format is left terminated and empty; of an unknown one, untouched.
+  for (const char* from : {"BRAILLE", "XYZ"}) {
+    call("ka", from, out, "UTF-8", 16);
+    EXPECT_EQ(out[0], '\0') << from;
+  }
+  call("ka", "TELTRANS", out, "XYZ", 16);
+  EXPECT_EQ(out[0], 'x');
   // Both reports are optional.
   EXPECT_EQ(TirmokConvertStatus("ka", "TELTRANS", out, "UTF-8", 16, nullptr, nullptr, nullptr), 3);
   EXPECT_STREQ(out, "\xE0\xB0\x95");

@@ -84,6 +84,18 @@ std::basic_string_view<Unit> Terminated(std::basic_string_view<Unit> text, std::
   return buffer;
 }
 
+// The bytes of an 8-bit input up to the first zero. The UTF-8 formats are
+// read only within their length, so they are taken in place; the others
+// are read up to a terminator, so they are copied into a buffer of the
+// thread with one.
+std::string_view ByteInput(std::string_view text, Format from, std::string& buffer) {
+  if (from == Format::kUtf8 || from == Format::kIso15919Utf8) {
+    const std::string_view bytes = text.substr(0, std::min(text.size(), text.find('\0')));
+    return bytes.empty() ? std::string_view("") : bytes;
+  }
+  return Terminated(text, buffer);
+}
+
 // The UTF-16 form of UTF-8 text, cut at its first zero unit, in a buffer of the thread.
 std::u16string_view TerminatedWide(std::string_view utf8, std::u16string& buffer) {
   buffer.resize(utf8.size() + 1);
@@ -288,7 +300,7 @@ std::string convert(std::string_view input, Format from, Format to, const Proper
     const std::u16string_view wide = TerminatedWide(input, buffers.wide[0]);
     return ByteResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
   }
-  const std::string_view bytes = Terminated(input, buffers.bytes[0]);
+  const std::string_view bytes = ByteInput(input, from, buffers.bytes[0]);
   return ByteResult(bytes.data(), CheckedLength(bytes.size()), from, to, properties);
 }
 
@@ -310,7 +322,7 @@ std::u16string convert_u16(std::string_view input, Format from, Format to, const
     const std::u16string_view wide = TerminatedWide(input, buffers.wide[0]);
     return WideResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
   }
-  const std::string_view bytes = Terminated(input, buffers.bytes[0]);
+  const std::string_view bytes = ByteInput(input, from, buffers.bytes[0]);
   return WideResult(bytes.data(), CheckedLength(bytes.size()), from, to, properties);
 }
 
@@ -428,6 +440,9 @@ ConvertResult ConvertWithProperties(const void* input, const char* inputFormat, 
   const auto from = ParseFormat(inputFormat);
   const auto to = ParseFormat(outputFormat);
   if (!from || !to || input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) {
+    // The status function leaves an output of a known format empty; the
+    // designed function leaves it as it was.
+    if (kind == CallKind::kMeasured && to && output != nullptr && capacity > 0) WriteEmpty(output, *to);
     return {0, ConvertStatus::kInvalidArgument, 0};
   }
   const KeepBuffersSmall keep;

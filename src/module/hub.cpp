@@ -154,6 +154,8 @@ std::int32_t OutputLength(const void* output, Format to) {
   return static_cast<std::int32_t>(std::strlen(static_cast<const char*>(output)));
 }
 
+}  // namespace
+
 void WriteEmpty(void* output, Format to) {
   if (IsWide(to)) {
     const char16_t zero = 0;
@@ -162,8 +164,6 @@ void WriteEmpty(void* output, Format to) {
     static_cast<Byte*>(output)[0] = 0;
   }
 }
-
-}  // namespace
 
 bool CollationString(const ConverterSet& c, ScratchBuffers& s, const void* input, std::int32_t n,
                      Format format, char16_t* target) {

@@ -84,6 +84,9 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
 bool CollationString(const ConverterSet& converters, ScratchBuffers& scratch, const void* input,
                      std::int32_t length, Format format, char16_t* target);
 
+// Writes an empty string (one zero unit of the format's width) into `output`.
+void WriteEmpty(void* output, Format to);
+
 // How ConvertCall answers.
 enum class CallKind {
   kDesigned,  // LpxConvert's results: capacity 0 asks for the size rule's value, "Out of memory." in the output

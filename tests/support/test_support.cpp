@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "module/formats.h"
@@ -117,6 +118,28 @@ const std::vector<std::string>& WordSample() {
     return result;
   }();
   return words;
+}
+
+bool Sanitized() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  return true;
+#else
+  return false;
+#endif
+#else
+  return false;
+#endif
+}
+
+std::string SharedLibraryPath() {
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  const auto library = exe.parent_path().parent_path() / "libtirmok.so";
+  return std::filesystem::exists(library) ? library.string() : std::string();
 }
 
 }  // namespace tirmok::test

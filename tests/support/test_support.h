@@ -42,6 +42,14 @@ std::u16string ToWide(std::u16string_view input, const char* from, const char* t
 std::int32_t Compare(std::string_view a, const char* formatA, std::string_view b, const char* formatB);
 std::int32_t Compare(std::u16string_view a, const char* formatA, std::u16string_view b, const char* formatB);
 
+// True in builds with AddressSanitizer or ThreadSanitizer, whose shadow
+// memory makes address-space limits and memory figures meaningless.
+bool Sanitized();
+
+// The shared library of this build (<build>/libtirmok.so, the tests running
+// from <build>/tests), or "" when it is not there.
+std::string SharedLibraryPath();
+
 // The real Telugu words kept in tests/data (UTF-8, one per line).
 const std::vector<std::string>& WordSample();
 
