@@ -312,10 +312,11 @@ TEST_F(ToolCommand, OutputFileIsReplacedOnlyWhenComplete) {
   EXPECT_EQ(Run("$T convert --from UTF-8 --to UTF-8 -o old.txt adir/"), 1);
   EXPECT_EQ(Read("old.txt"), "old\n");
   // Interrupted while reading: SIGINT, SIGTERM and SIGHUP leave the old file
-  // and no temporary one.
+  // and no temporary one (job control, so that the background job does not
+  // ignore SIGINT).
   for (const char* signal : {"INT", "TERM", "HUP"}) {
     const int before = FileCount();
-    EXPECT_NE(Run(std::string("sleep 1 | $T convert --from UTF-8 --to UTF-8 -o old.txt & pid=$!; sleep 0.3; kill -") +
+    EXPECT_NE(Run(std::string("set -m; sleep 1 | $T convert --from UTF-8 --to UTF-8 -o old.txt & pid=$!; sleep 0.3; kill -") +
                   signal + " $pid; wait $pid"),
               0);
     EXPECT_EQ(Read("old.txt"), "old\n") << signal;

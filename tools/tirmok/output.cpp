@@ -32,6 +32,9 @@ void WatchSignals() {
   if (watching) return;
   watching = true;
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal the caller ignores (nohup, a background job) stays ignored.
+    struct sigaction old {};
+    if (sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
     struct sigaction action {};
     action.sa_handler = RemoveTemporaryAndDie;
     sigemptyset(&action.sa_mask);
