@@ -163,6 +163,28 @@ def automation_seeds():
     return seeds
 
 
+def tool_stream_seeds():
+    readable = [f for f in FORMATS if f != "BRAILLE"]
+    writable = [f for f in FORMATS if f not in ("LPXKBD", "INSCRIPT")]
+    line = "తెలుగు \"కలం\" ఖగం\tkha #41; ".encode()
+    cases = [
+        ("UTF-8", "TELTRANS", 0, 8, 0, line * 6),
+        ("UTF-8", "UTF-8", 0, 16, 0, "తెలుగు".encode() * 20),
+        ("TELTRANS", "UTF-8", 0, 4, 3, b"kha" * 40 + b" ka # 41; \n" * 5),
+        ("UNICODE", "UTF-8", 1, 5, 0, utf16("\U0001F600 క\n") * 10),
+        ("TELTRANS", "BRAILLE", 4, 10, 0, b'"ka 12" "kha ' * 8),
+        ("INSCRIPT", "BRAILLE", 2 | 8, 10, 0, b'kf "jd kf ' * 8),
+        ("ANSI", "ANSI", 0, 12, 0, bytes(range(128, 160)) + b" \x85 O\xb3 " * 6),
+        ("TELTRANS", "UTF-8", 0x20, 6, 0, b"Sunday\0Monday 5 March AM\n" * 4),
+        ("TELTRANS", "UTF-8", 0x60, 6, 0, b"Sunday\0Monday 5 March AM\n" * 4),
+        ("TELTRANS", "UTF-8", 0x20, 6, 0, b"sOmavAraM pUrvAhna\n" * 4),
+        ("UTF-8", "TELTRANS", 0, 3, 2, b"k" * 300),
+        ("ANSI", "ANSI", 0, 12, 0, (b"O\xb3 " + b"\xfe" * 200 + b"\x89\x8a ") * 3),
+    ]
+    return [bytes([readable.index(f), writable.index(t), flags, block, limit, 7, 1]) + text
+            for f, t, flags, block, limit, text in cases]
+
+
 def convert_status_seeds():
     # The convert layout; flag 4 passes Braille properties, flag 8 a small capacity.
     seeds = []
@@ -224,6 +246,7 @@ def main():
     write("date", date_seeds())
     write("braille", braille_seeds())
     write("automation", automation_seeds())
+    write("tool_stream", tool_stream_seeds())
     write("convert_status", convert_status_seeds())
     write("sort_key", sort_key_seeds())
     write("cpp_api", cpp_api_seeds())

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Peak memory of `tirmok convert` on a 1 GB UTF-8 file, which it must stream in blocks of whole lines: converts a
+# Peak memory of `tirmok convert` on a 1 GB UTF-8 file, which it must stream in blocks cut at safe points: converts a
 # generated file of real Telugu text to TELTRANS under /usr/bin/time -v and fails when the peak resident set is
 # 64 MB or more. Not part of `make test`: it writes 1 GB to /tmp and takes a few minutes; the file is deleted at
 # the end, whatever happens.

@@ -4,12 +4,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <iterator>
+#include <new>
 #include <optional>
-#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sys/stat.h>
@@ -17,6 +15,8 @@
 
 #include "core/utf.h"
 #include "module/formats.h"
+#include "output.h"
+#include "stream.h"
 #include "tirmok/tirmok.h"
 #include "tirmok/tirmok_ext.h"
 
@@ -61,65 +61,43 @@ tirmok::Format RequireFormat(const std::string& name) {
   return *format;
 }
 
-std::string ReadAll(const std::string& path) {
-  if (path.empty() || path == "-") {
-    return std::string(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError{"cannot read '" + path + "': " + std::strerror(errno), 1};
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) throw UsageError{"cannot read '" + path + "': " + std::strerror(errno), 1};
-  return content.str();
-}
-
-// The caller's text as the library's string of that format: 16-bit formats
-// become char16_t strings (from UTF-8, or UTF-16LE with --utf16).
-std::string ToLibrary(const std::string& text, tirmok::Format format, bool utf16) {
-  if (!tirmok::IsWide(format)) return text;
-  std::u16string wide;
-  if (utf16) {
-    wide.resize(text.size() / 2);
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-      wide[i] = static_cast<char16_t>(static_cast<unsigned char>(text[2 * i]) |
-                                      (static_cast<unsigned char>(text[2 * i + 1]) << 8));
+// An open input: standard input or a file, read through a Source.
+class Input {
+ public:
+  explicit Input(const std::string& path) : name_(path.empty() || path == "-" ? "standard input" : "'" + path + "'") {
+    if (path.empty() || path == "-") {
+      file_ = stdin;
+      return;
     }
-  } else {
-    wide = tirmok::Utf8ToUtf16(text);
+    file_ = std::fopen(path.c_str(), "rb");
+    if (file_ == nullptr) throw UsageError{"cannot read " + name_ + ": " + std::strerror(errno), 1};
   }
-  return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
-}
-
-std::string FromLibrary(const std::string& data, tirmok::Format format, bool utf16) {
-  if (!tirmok::IsWide(format)) return data;
-  std::u16string wide(data.size() / 2, u'\0');
-  std::memcpy(wide.data(), data.data(), wide.size() * sizeof(char16_t));
-  if (!utf16) return tirmok::Utf16ToUtf8(wide);
-  std::string bytes;
-  for (char16_t u : wide) {
-    bytes.push_back(static_cast<char>(u & 0xFF));
-    bytes.push_back(static_cast<char>(u >> 8));
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+  ~Input() {
+    if (file_ != stdin) std::fclose(file_);
   }
-  return bytes;
-}
 
-// Converts one piece of text that holds no zero unit. Control characters pass
-// through every converter, so pieces can be whole lines.
-std::string ConvertPiece(const std::string& piece, tirmok::Format from, tirmok::Format to) {
-  const int inUnit = tirmok::Info(from).unitBytes;
-  const int outUnit = tirmok::Info(to).unitBytes;
-  std::string input = piece;
-  input.append(static_cast<std::size_t>(inUnit), '\0');
-  const std::string fromName(tirmok::Info(from).name);
-  const std::string toName(tirmok::Info(to).name);
-  const int32_t size = LpxConvert(input.data(), fromName.c_str(), nullptr, toName.c_str(), 0);
-  if (size <= 0) throw UsageError{"input too large to convert in one piece", 1};
-  // char16_t storage keeps 16-bit output aligned; byte output uses it as bytes.
-  std::vector<char16_t> buffer((static_cast<std::size_t>(size) * static_cast<std::size_t>(outUnit) + 1) / 2 + 1);
-  const int32_t length = LpxConvert(input.data(), fromName.c_str(), buffer.data(), toName.c_str(), size);
-  return std::string(reinterpret_cast<const char*>(buffer.data()),
-                     static_cast<std::size_t>(length) * static_cast<std::size_t>(outUnit));
-}
+  std::FILE* File() const { return file_; }
+
+  // Reads up to `size` bytes; 0 at the end. Throws on a read error.
+  std::size_t Read(char* buffer, std::size_t size) {
+    const std::size_t n = std::fread(buffer, 1, size, file_);
+    if (n == 0 && std::ferror(file_)) throw UsageError{"cannot read " + name_ + ": " + std::strerror(errno), 1};
+    return n;
+  }
+
+  std::string ReadAll() {
+    std::string content;
+    char buffer[1 << 16];
+    while (const std::size_t n = Read(buffer, sizeof buffer)) content.append(buffer, n);
+    return content;
+  }
+
+ private:
+  std::string name_;
+  std::FILE* file_ = nullptr;
+};
 
 struct ConvertOptions {
   std::optional<tirmok::Format> from, to;
@@ -127,93 +105,17 @@ struct ConvertOptions {
   bool utf16 = false;
 };
 
-void SetProperty(const std::string& assignment) {
+// A later --set of the same key replaces the earlier value, as LpxSetProperty does.
+void SetProperty(tirmok::tool::PropertyList& properties, const std::string& assignment) {
   const auto eq = assignment.find('=');
   if (eq == std::string::npos || eq == 0) throw UsageError{"--set needs KEY=VALUE, got '" + assignment + "'"};
-  LpxSetProperty(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1).c_str());
-}
-
-void WriteOutput(const std::string& path, const std::string& data) {
-  if (path.empty() || path == "-") {
-    std::fwrite(data.data(), 1, data.size(), stdout);
-    std::fflush(stdout);
-    return;
-  }
-  std::ofstream out(path, std::ios::binary);
-  if (!out) throw UsageError{"cannot write '" + path + "': " + std::strerror(errno), 1};
-  out.write(data.data(), static_cast<std::streamsize>(data.size()));
-  if (!out) throw UsageError{"cannot write '" + path + "': " + std::strerror(errno), 1};
+  properties.insert_or_assign(assignment.substr(0, eq), assignment.substr(eq + 1));
 }
 
 std::string NextArgument(int& i, int argc, char** argv, const char* option) {
   if (i + 1 >= argc) throw UsageError{std::string(option) + " needs a value"};
   return argv[++i];
 }
-
-// Converts text that may hold zero units: each zero-free segment is converted
-// and the zero units are kept between them, so nothing is lost.
-std::string ConvertText(const std::string& data, tirmok::Format from, tirmok::Format to) {
-  const std::size_t unit = static_cast<std::size_t>(tirmok::Info(from).unitBytes);
-  const std::size_t outUnit = static_cast<std::size_t>(tirmok::Info(to).unitBytes);
-  std::string result;
-  std::size_t start = 0;
-  while (start <= data.size()) {
-    std::size_t end = start;
-    while (end + unit <= data.size() && !(data[end] == 0 && (unit == 1 || data[end + 1] == 0))) end += unit;
-    if (end > start) result += ConvertPiece(data.substr(start, end - start), from, to);
-    if (end + unit > data.size()) break;
-    result.append(outUnit, '\0');
-    start = end + unit;
-  }
-  return result;
-}
-
-// Reads the input in blocks of whole lines, so memory stays bounded whatever
-// the size of the file.
-class LineBlockReader {
- public:
-  LineBlockReader(std::FILE* file, std::size_t unit) : file_(file), unit_(unit) {}
-
-  // The next block of whole lines (the last may lack its line feed); false at the end.
-  bool Next(std::string& block) {
-    block.clear();
-    if (done_ && pending_.empty()) return false;
-    while (!done_ && pending_.size() < kBlockBytes) {
-      char buffer[1 << 16];
-      const std::size_t n = std::fread(buffer, 1, sizeof buffer, file_);
-      if (n == 0) {
-        if (std::ferror(file_)) throw UsageError{std::string("read error: ") + std::strerror(errno), 1};
-        done_ = true;
-        break;
-      }
-      pending_.append(buffer, n);
-    }
-    std::size_t cut = pending_.size();
-    if (!done_) {
-      cut = LastLineEnd();
-      if (cut == 0) cut = pending_.size() - pending_.size() % unit_;  // one very long line
-    }
-    block = pending_.substr(0, cut);
-    pending_.erase(0, cut);
-    return !block.empty() || !pending_.empty() || !done_;
-  }
-
- private:
-  static constexpr std::size_t kBlockBytes = 1 << 20;
-
-  std::size_t LastLineEnd() const {
-    for (std::size_t i = pending_.size() - pending_.size() % unit_; i >= unit_; i -= unit_) {
-      const std::size_t at = i - unit_;
-      if (pending_[at] == '\n' && (unit_ == 1 || pending_[at + 1] == 0)) return i;
-    }
-    return 0;
-  }
-
-  std::FILE* file_;
-  std::size_t unit_;
-  std::string pending_;
-  bool done_ = false;
-};
 
 // A progress line on standard error for long inputs, only when it is a terminal.
 class Progress {
@@ -266,21 +168,25 @@ int Convert(int argc, char** argv) {
     } else if (arg == "--utf16") {
       options.utf16 = true;
     } else if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: tirmok convert --from FORMAT --to FORMAT [--set KEY=VALUE]... [--utf16] [-o FILE] [FILE]\n"
-                   "\n"
-                   "Converts FILE (or standard input) and writes the result to standard output or FILE.\n"
-                   "The input is read in blocks of whole lines, so files of any size take bounded memory;\n"
-                   "only a Braille quotation that spans a block boundary can differ from converting the\n"
-                   "whole file at once. Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919,\n"
-                   "BRAILLE_UNICODE) is read and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n"
-                   "--set KEY=VALUE sets a property (LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT,\n"
-                   "LPX_KEY_SUPERSCRIPT, LPX_KEY_LANGUAGE) before converting; it may be repeated.\n"
-                   "BRAILLE and BRAILLE_UNICODE write Telugu letters, signs and digits (ASCII and Telugu)\n"
-                   "and leave out characters they have no cell for, such as Latin letters and other\n"
-                   "scripts; read back, they need the properties they were written with.\n"
-                   "\n"
-                   "Formats: "
-                << FormatList() << "\n";
+      tirmok::tool::WriteStandardOutput(
+          "usage: tirmok convert --from FORMAT --to FORMAT [--set KEY=VALUE]... [--utf16] [-o FILE] [FILE]\n"
+          "\n"
+          "Converts FILE (or standard input) and writes the result to standard output or FILE.\n"
+          "The result equals converting the whole input at once (a zero unit separates strings).\n"
+          "The input is read in blocks of about 256 KiB that end at a line end or a blank where\n"
+          "no conversion step looks across, so text with ordinary word spacing takes bounded\n"
+          "memory whatever its line length; a stretch of more than 64 MiB without such a point\n"
+          "is an error. FILE given with -o is replaced only when all of it was written (the input\n"
+          "may be the same file). Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919,\n"
+          "BRAILLE_UNICODE) is read and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n"
+          "--set KEY=VALUE sets a property (LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT,\n"
+          "LPX_KEY_SUPERSCRIPT, LPX_KEY_LANGUAGE) for the conversion; it may be repeated.\n"
+          "BRAILLE and BRAILLE_UNICODE write Telugu letters, signs and digits (ASCII and Telugu)\n"
+          "and leave out characters they have no cell for, such as Latin letters and other\n"
+          "scripts; read back, they need the properties they were written with.\n"
+          "\n"
+          "Formats: " +
+          FormatList() + "\n");
       return 0;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       throw UsageError{"unknown option '" + arg + "'"};
@@ -295,50 +201,46 @@ int Convert(int argc, char** argv) {
   if (!tirmok::Info(*options.to).output) {
     throw UsageError{std::string(tirmok::Info(*options.to).name) + " cannot be written, only read"};
   }
-  for (const auto& p : properties) SetProperty(p);
+  tirmok::tool::PropertyList propertyList;
+  for (const auto& p : properties) SetProperty(propertyList, p);
+  const tirmok::tool::TextConverter converter(*options.from, *options.to, options.utf16, std::move(propertyList));
 
-  std::FILE* in = stdin;
-  if (!options.input.empty() && options.input != "-") {
-    in = std::fopen(options.input.c_str(), "rb");
-    if (!in) throw UsageError{"cannot read '" + options.input + "': " + std::strerror(errno), 1};
-  }
-  std::FILE* out = stdout;
-  if (!options.output.empty() && options.output != "-") {
-    out = std::fopen(options.output.c_str(), "wb");
-    if (!out) throw UsageError{"cannot write '" + options.output + "': " + std::strerror(errno), 1};
-  }
-  const bool wideBytes = options.utf16 && tirmok::IsWide(*options.from);
-  LineBlockReader reader(in, wideBytes ? 2 : 1);
-  Progress progress(in);
-  std::string block;
-  while (reader.Next(block)) {
-    progress.Advance(block.size());
-    const std::string converted = ConvertText(ToLibrary(block, *options.from, options.utf16), *options.from, *options.to);
-    const std::string text = FromLibrary(converted, *options.to, options.utf16);
-    if (std::fwrite(text.data(), 1, text.size(), out) != text.size()) {
-      throw UsageError{"cannot write '" + (options.output.empty() ? std::string("standard output") : options.output) +
-                           "': " + std::strerror(errno),
-                       1};
-    }
-  }
+  Input input(options.input);
+  tirmok::tool::Output output(options.output);
+  Progress progress(input.File());
+  tirmok::tool::ConvertStream(
+      converter,
+      [&](char* buffer, std::size_t size) {
+        const std::size_t n = input.Read(buffer, size);
+        progress.Advance(n);
+        return n;
+      },
+      [&](std::string_view text) { output.Write(text); });
+  output.Commit();
   progress.Finish();
-  if (in != stdin) std::fclose(in);
-  if (std::fflush(out) != 0 || (out != stdout && std::fclose(out) != 0)) {
-    throw UsageError{"cannot write '" + (options.output.empty() ? std::string("standard output") : options.output) +
-                         "': " + std::strerror(errno),
-                     1};
-  }
   return 0;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
+// A line of text and the line end it had ("\n", "\r\n", or none for a last line without one).
+struct Line {
+  std::string text;
+  std::string ending;
+};
+
+std::vector<Line> SplitLines(const std::string& text) {
+  std::vector<Line> lines;
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    Line line;
+    if (end == std::string::npos) {
+      line.text = text.substr(start);
+      end = text.size();
+    } else {
+      const bool crlf = end > start && text[end - 1] == '\r';
+      line.text = text.substr(start, end - start - (crlf ? 1 : 0));
+      line.ending = crlf ? "\r\n" : "\n";
+    }
     lines.push_back(std::move(line));
     start = end + 1;
   }
@@ -359,29 +261,6 @@ tirmok::Format ComparableFormat(const std::string& name) {
   return format;
 }
 
-// The sort key of each line (terminated strings of the format named), or
-// nothing when a line is too long for the library's 32-bit sizes: LpxCompare
-// calls such lines equal to any other, which keys would not.
-std::optional<std::vector<std::string>> SortKeys(const std::vector<std::string>& library, const std::string& name) {
-  constexpr std::size_t kLongest = (INT32_MAX - 4096) / 20;  // units a conversion's buffers can serve
-  std::vector<std::string> keys(library.size());
-  for (std::size_t i = 0; i < library.size(); ++i) {
-    if (library[i].size() > kLongest) return std::nullopt;
-    std::string& key = keys[i];
-    key.resize(3 * library[i].size() + 16);  // longer than any key of the line
-    auto* bytes = reinterpret_cast<unsigned char*>(key.data());
-    std::int32_t length = TirmokSortKey(library[i].data(), name.c_str(), bytes, static_cast<std::int32_t>(key.size()));
-    if (length > static_cast<std::int32_t>(key.size())) {
-      key.resize(static_cast<std::size_t>(length));
-      bytes = reinterpret_cast<unsigned char*>(key.data());
-      length = TirmokSortKey(library[i].data(), name.c_str(), bytes, length);
-    }
-    if (length < 0) return std::nullopt;
-    key.resize(static_cast<std::size_t>(length));
-  }
-  return keys;
-}
-
 int Sort(int argc, char** argv) {
   std::string formatName = "UTF-8";
   std::string path;
@@ -390,10 +269,13 @@ int Sort(int argc, char** argv) {
     if (arg == "--format") {
       formatName = NextArgument(i, argc, argv, "--format");
     } else if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: tirmok sort [--format FORMAT] [FILE]\n"
-                   "Writes the lines of FILE (or standard input) in Telugu dictionary order; lines that\n"
-                   "compare equal keep their order. FORMAT (default UTF-8) is the lines' format; lines of\n"
-                   "16-bit formats are read as UTF-8 text.\n";
+      tirmok::tool::WriteStandardOutput(
+          "usage: tirmok sort [--format FORMAT] [FILE]\n"
+          "Writes the lines of FILE (or standard input) in Telugu dictionary order; lines that\n"
+          "compare equal keep their order, and each line keeps its line end (a last line without\n"
+          "one gets a line feed). FORMAT (default UTF-8) is the lines' format; lines of 16-bit\n"
+          "formats are read as UTF-8 text, and a byte order mark that starts such text stays at the\n"
+          "start. The whole input is held in memory.\n");
       return 0;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       throw UsageError{"unknown option '" + arg + "'"};
@@ -402,32 +284,35 @@ int Sort(int argc, char** argv) {
     }
   }
   const tirmok::Format format = ComparableFormat(formatName);
-  const std::string name(tirmok::Info(format).name);
-  const std::vector<std::string> lines = SplitLines(ReadAll(path));
-  std::vector<std::string> library;
-  library.reserve(lines.size());
-  for (const auto& line : lines) {
-    std::string data = ToLibrary(line, format, false);
-    data.append(static_cast<std::size_t>(tirmok::Info(format).unitBytes), '\0');
-    library.push_back(std::move(data));
+  Input input(path);
+  std::string text = input.ReadAll();
+  // A byte order mark marks the text, not its first line: it stays in front.
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  std::string mark;
+  const bool readAsUtf8 = format == tirmok::Format::kUtf8 || tirmok::IsWide(format);
+  if (readAsUtf8 && std::string_view(text).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    mark = kByteOrderMark;
+    text.erase(0, kByteOrderMark.size());
   }
+  std::vector<Line> lines = SplitLines(text);
+  text.clear();
+  text.shrink_to_fit();
+  // The C++ API reports running out of memory and lines beyond the library's
+  // 32-bit sizes as exceptions, where a comparison would call such lines
+  // equal to any other.
+  std::vector<std::string> keys;
+  keys.reserve(lines.size());
+  for (const Line& line : lines) keys.push_back(tirmok::sort_key(line.text, format));
   std::vector<std::size_t> order(lines.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  if (const auto keys = SortKeys(library, name)) {
-    // Keys order the lines as LpxCompare does, made once per line rather
-    // than once per comparison.
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return (*keys)[a] < (*keys)[b]; });
-  } else {
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-      return LpxCompare(library[a].data(), name.c_str(), library[b].data(), name.c_str()) < 0;
-    });
+  // Keys order the lines as LpxCompare does, made once per line rather than
+  // once per comparison.
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  tirmok::tool::WriteStandardOutput(mark);
+  for (const std::size_t i : order) {
+    tirmok::tool::WriteStandardOutput(lines[i].text);
+    tirmok::tool::WriteStandardOutput(lines[i].ending.empty() ? std::string_view("\n") : lines[i].ending);
   }
-  std::string out;
-  for (std::size_t i : order) {
-    out += lines[i];
-    out += '\n';
-  }
-  WriteOutput("", out);
   return 0;
 }
 
@@ -439,8 +324,9 @@ int CompareCommand(int argc, char** argv) {
     if (arg == "--format") {
       formatName = NextArgument(i, argc, argv, "--format");
     } else if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: tirmok compare --format FORMAT A B\n"
-                   "Prints -1, 0 or 1 as A sorts before, equal to or after B in Telugu dictionary order.\n";
+      tirmok::tool::WriteStandardOutput(
+          "usage: tirmok compare --format FORMAT A B\n"
+          "Prints -1, 0 or 1 as A sorts before, equal to or after B in Telugu dictionary order.\n");
       return 0;
     } else {
       operands.push_back(arg);
@@ -449,21 +335,11 @@ int CompareCommand(int argc, char** argv) {
   if (formatName.empty()) throw UsageError{"compare needs --format FORMAT"};
   if (operands.size() != 2) throw UsageError{"compare needs two strings"};
   const tirmok::Format format = ComparableFormat(formatName);
-  const std::string name(tirmok::Info(format).name);
-  std::string a = ToLibrary(operands[0], format, false);
-  std::string b = ToLibrary(operands[1], format, false);
-  a.append(static_cast<std::size_t>(tirmok::Info(format).unitBytes), '\0');
-  b.append(static_cast<std::size_t>(tirmok::Info(format).unitBytes), '\0');
-  std::cout << LpxCompare(a.data(), name.c_str(), b.data(), name.c_str()) << "\n";
+  // Through the C++ API, which reports running out of memory instead of
+  // answering 0 as LpxCompare does.
+  const int order = tirmok::compare(operands[0], format, operands[1], format);
+  tirmok::tool::WriteStandardOutput(std::to_string(order) + "\n");
   return 0;
-}
-
-std::string ConvertDate(const std::string& phrase, bool fromEnglish) {
-  // Telugu words are longer than the English words they replace: allow for it.
-  std::vector<char> output(phrase.size() * 4 + 64);
-  const int32_t n = LpxDateConvert(phrase.c_str(), fromEnglish ? 1 : 0, output.data(),
-                                   static_cast<int32_t>(output.size()));
-  return std::string(output.data(), static_cast<std::size_t>(n));
 }
 
 int Date(int argc, char** argv) {
@@ -474,10 +350,12 @@ int Date(int argc, char** argv) {
     if (arg == "--to-english") {
       fromEnglish = false;
     } else if (arg == "--help" || arg == "-h") {
-      std::cout << "usage: tirmok date [--to-english] [PHRASE...]\n"
-                   "Replaces English weekday and month names and AM/PM by Telugu words in the TELTRANS\n"
-                   "transliteration (or back, with --to-english). Without PHRASE, converts each line of\n"
-                   "standard input.\n";
+      tirmok::tool::WriteStandardOutput(
+          "usage: tirmok date [--to-english] [PHRASE...]\n"
+          "Replaces English weekday and month names and AM/PM by Telugu words in the TELTRANS\n"
+          "transliteration (or back, with --to-english). Without PHRASE, converts each line of\n"
+          "standard input; a zero byte inside a line is kept, and a long line is read in pieces\n"
+          "cut at blanks (a stretch of more than 64 MiB without one is an error).\n");
       return 0;
     } else {
       words.push_back(arg);
@@ -486,35 +364,43 @@ int Date(int argc, char** argv) {
   if (!words.empty()) {
     std::string phrase;
     for (const auto& w : words) phrase += (phrase.empty() ? "" : " ") + w;
-    std::cout << ConvertDate(phrase, fromEnglish) << "\n";
+    tirmok::tool::WriteStandardOutput(tirmok::tool::ConvertDateLine(phrase, fromEnglish) + "\n");
     return 0;
   }
-  std::string line;
-  while (std::getline(std::cin, line)) std::cout << ConvertDate(line, fromEnglish) << "\n";
+  Input input("");
+  tirmok::tool::ConvertDateStream(
+      fromEnglish, [&](char* buffer, std::size_t size) { return input.Read(buffer, size); },
+      [](std::string_view text) { tirmok::tool::WriteStandardOutput(text); });
   return 0;
 }
 
 int Formats() {
-  std::printf("%-16s %-7s %-6s %-6s %s\n", "FORMAT", "UNITS", "INPUT", "OUTPUT", "COMPARE");
+  std::string table;
+  char row[128];
+  std::snprintf(row, sizeof row, "%-16s %-7s %-6s %-6s %s\n", "FORMAT", "UNITS", "INPUT", "OUTPUT", "COMPARE");
+  table += row;
   for (const auto& info : tirmok::AllFormats()) {
-    std::printf("%-16s %-7s %-6s %-6s %s\n", std::string(info.name).c_str(), info.unitBytes == 2 ? "16-bit" : "8-bit",
-                info.input ? "yes" : "no", info.output ? "yes" : "no", info.comparable ? "yes" : "no");
+    std::snprintf(row, sizeof row, "%-16s %-7s %-6s %-6s %s\n", std::string(info.name).c_str(),
+                  info.unitBytes == 2 ? "16-bit" : "8-bit", info.input ? "yes" : "no", info.output ? "yes" : "no",
+                  info.comparable ? "yes" : "no");
+    table += row;
   }
+  tirmok::tool::WriteStandardOutput(table);
   return 0;
 }
 
 int Run(int argc, char** argv) {
   if (argc < 2) {
-    std::cerr << kUsage;
+    std::fputs(kUsage, stderr);
     return 2;
   }
   const std::string command = argv[1];
   if (command == "--help" || command == "-h" || command == "help") {
-    std::cout << kUsage;
+    tirmok::tool::WriteStandardOutput(kUsage);
     return 0;
   }
   if (command == "--version") {
-    std::cout << kVersion << "\n";
+    tirmok::tool::WriteStandardOutput(std::string(kVersion) + "\n");
     return 0;
   }
   if (command == "convert") return Convert(argc, argv);
@@ -529,12 +415,18 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   try {
-    return Run(argc, argv);
+    const int status = Run(argc, argv);
+    // What is still buffered has to reach its destination too.
+    tirmok::tool::FlushStandardOutput();
+    return status;
   } catch (const UsageError& error) {
-    std::cerr << "tirmok: " << error.message << "\n";
+    std::fprintf(stderr, "tirmok: %s\n", error.message.c_str());
     return error.exitCode;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "tirmok: out of memory\n");
+    return 1;
   } catch (const std::exception& error) {
-    std::cerr << "tirmok: " << error.what() << "\n";
+    std::fprintf(stderr, "tirmok: %s\n", error.what());
     return 1;
   }
 }
