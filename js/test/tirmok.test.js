@@ -127,6 +127,9 @@ test('errors are exceptions with the reason, never empty results', () => {
     [() => tirmok.brailleCells(1), TypeError, /ASCII Braille/],
   ];
   for (const [call, type, message] of cases) assert.throws(call, (e) => e instanceof type && message.test(e.message));
+  // Out of memory is an exception too, and the module goes on converting afterwards.
+  assert.throws(() => tirmok.convert('a'.repeat(30e6), 'UTF-8', 'TELTRANS'), (e) => e instanceof RangeError && /Out of memory/.test(e.message));
+  assert.equal(tirmok.convert('కృష్ణ', 'UTF-8', 'ISO15919_UTF_8'), 'kr̥ṣṇa');
   // Format names are read in any case, as the library reads them.
   assert.equal(tirmok.convert('telugu', 'teltrans', 'utf-8'), 'తెలుగు');
 });
