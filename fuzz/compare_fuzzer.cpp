@@ -34,10 +34,8 @@ bool KeyByConversion(int format) { return IsComparable(format) && format != kIso
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteReader reader(data, size);
-  const FormatChoice first = ChooseFormat(reader.Byte());
-  const FormatChoice second = ChooseFormat(reader.Byte());
-  const std::uint8_t flags = reader.Byte();
-  const std::string a = reader.Take(reader.Word());
+  const auto [first, second, flags, lengthA] = ReadPairHeader(reader);
+  const std::string a = reader.Take(lengthA);
   const std::string b = reader.Rest();
 
   const bool wideA = first.index >= 0 && IsWide(first.index);

@@ -103,10 +103,12 @@ std::string AsNormalisedCode(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ByteReader reader(data, size);
-  const FormatChoice from = ChooseFormat(reader.Byte());
-  const FormatChoice to = ChooseFormat(reader.Byte());
-  const std::uint8_t flags = reader.Byte();
-  const std::uint16_t capacityField = reader.Word();
+  const PairHeader header = ReadPairHeader(reader);
+  // Named as references, not bindings, since lambdas below take them.
+  const FormatChoice& from = header.first;
+  const FormatChoice& to = header.second;
+  const std::uint8_t flags = header.flags;
+  const std::uint16_t capacityField = header.word;
   std::string text = reader.Rest();
   // Flag bit 4 maps the text onto the normalised internal code, so that the
   // round trips below are checked on all kinds of well-formed code and not

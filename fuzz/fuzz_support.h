@@ -147,6 +147,24 @@ inline FormatChoice ChooseFormat(std::uint8_t selector) {
   return {name, slot};
 }
 
+// The header most targets' inputs begin with: two format selectors, flags,
+// and a 16-bit field (a capacity or a length), little-endian.
+struct PairHeader {
+  FormatChoice first;
+  FormatChoice second;
+  std::uint8_t flags = 0;
+  std::uint16_t word = 0;
+};
+
+inline PairHeader ReadPairHeader(ByteReader& reader) {
+  PairHeader header;
+  header.first = ChooseFormat(reader.Byte());
+  header.second = ChooseFormat(reader.Byte());
+  header.flags = reader.Byte();
+  header.word = reader.Word();
+  return header;
+}
+
 // ---- Guarded buffers ----
 
 inline constexpr std::size_t kGuardBytes = 32;

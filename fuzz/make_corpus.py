@@ -163,12 +163,70 @@ def automation_seeds():
     return seeds
 
 
+def convert_status_seeds():
+    # The convert layout; flag 4 passes Braille properties, flag 8 a small capacity.
+    seeds = []
+    k = 0
+    for source, texts in SAMPLES.items():
+        for text in texts[:3]:
+            target = ["UTF-8", "UNICODE", "BRAILLE", "TELTRANS", "ISO15919", "ANSI"][k % 6]
+            flags = [0, 2, 4, 8, 10, 1][k % 6]
+            seeds.append(bytes([F[source], F[target], flags]) + struct.pack("<H", [5, 2, 0, 7, 300, 1][k % 6]) + text)
+            k += 1
+    seeds.append(bytes([F["LPXCODE"], F["BRAILLE"], 4, 3, 0]) + codes(75, 76, 77, 32, 75))
+    seeds.append(bytes([ODD, F["UTF-8"], 0, 10, 0]) + b"x")
+    seeds.append(bytes([F["BRAILLE"], F["UTF-8"], 0, 10, 0]) + b"x")
+    seeds.append(bytes([F["TELTRANS"], F["INSCRIPT"], 0, 0, 0]) + b"ka")
+    # Longer than the initial scratch buffers and the run loop's stage.
+    seeds.append(bytes([F["UTF-8"], F["UNICODE"], 2, 0, 8]) + "తెలుగు భాష ".encode() * 120)
+    return seeds
+
+
+def sort_key_seeds():
+    seeds = []
+    pairs = [
+        ("UTF-8", "కా".encode(), "UTF-8", "క".encode()),
+        ("UNICODE", utf16("క్"), "TELTRANS", b"ka"),
+        ("COLLCODE", struct.pack("<2H", 0x100, 0xE6FF), "COLLCODE", struct.pack("<H", 0xFF)),
+        ("ANSI", b"O\xb3", "LPXCODE", codes(122, 100, 88)),
+        ("ISO15919", utf16("ōm̐ka"), "ISO15919_ANSI", b"ka"),
+        ("TELTRANS", b"sOmavAraM", "LPXKBD", b"k"),
+        ("UTF-8", "సోమవారం ".encode() * 100, "UTF-8", "సోమవారం ".encode() * 99 + b"x"),
+    ]
+    for i, (fa, a, fb, b) in enumerate(pairs):
+        seeds.append(bytes([F[fa], F[fb], i % 4]) + struct.pack("<H", len(a)) + bytes([i * 7]) + a + b)
+    return seeds
+
+
+def cpp_api_seeds():
+    seeds = []
+    pairs = [
+        ("UTF-8", "TELTRANS", "తెలుగు".encode(), "క\0ఖ".encode()),
+        ("TELTRANS", "UNICODE", b"telugu", utf16("క")),
+        ("UNICODE", "ISO15919_UTF_8", "క్షమ".encode(), utf16("క్షమ") + b"\x01"),
+        ("LPXCODE", "BRAILLE", codes(75, 76), codes(122, 100)),
+        ("COLLCODE", "UTF-8", "కా".encode(), struct.pack("<2H", 0xE67A, 0xE664)),
+        ("BRAILLE", "UTF-8", b"k", b"k"),
+        ("TELTRANS", "INSCRIPT", b"k", b"k"),
+        ("UTF-8", "UTF-8", "తెలుగు ".encode() * 200, b""),
+    ]
+    for i, (fa, fb, a, b) in enumerate(pairs):
+        seeds.append(bytes([F[fa], F[fb], 0]) + struct.pack("<H", len(a)) + a + b)
+    # Invalid Format values (flags 1 and 2 let any byte through).
+    seeds.append(bytes([12, F["UTF-8"], 1, 1, 0]) + b"kk")
+    seeds.append(bytes([F["UTF-8"], 255, 2, 1, 0]) + b"kk")
+    return seeds
+
+
 def main():
     write("convert", convert_seeds())
     write("compare", compare_seeds())
     write("date", date_seeds())
     write("braille", braille_seeds())
     write("automation", automation_seeds())
+    write("convert_status", convert_status_seeds())
+    write("sort_key", sort_key_seeds())
+    write("cpp_api", cpp_api_seeds())
 
 
 if __name__ == "__main__":

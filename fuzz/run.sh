@@ -9,6 +9,13 @@
 # a crash or broken invariant leaves its input in
 # BUILD_DIR/fuzz-artifacts/<target> and makes the script fail. Ends with one
 # line per target: executions, coverage (edges) and features.
+#
+# Without TARGETs, every *_fuzzer target of the fuzz build runs. Inputs reach
+# FUZZ_MAX_LEN bytes (default 65536: well past the scratch buffers' first 1024
+# bytes, the run loop's 256-unit stage and the automation object's first
+# buffer); a target that needs longer inputs names its own libFuzzer options,
+# one a line, in fuzz/options/<target> (e.g. -max_len=2200000 to cross a 1 MiB
+# block).
 set -euo pipefail
 
 build=${1:?build directory}
@@ -16,7 +23,7 @@ seconds=${2:?seconds per target}
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then targets=(convert compare date braille automation); fi
+max_len=${FUZZ_MAX_LEN:-65536}
 
 if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
   cxx=${FUZZ_CXX:-$(command -v clang++-14 || command -v clang++ || true)}
@@ -31,6 +38,11 @@ if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
     exit 0
   fi
   CC="$cc" CXX="$cxx" cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+if [ ${#targets[@]} -eq 0 ]; then
+  mapfile -t targets < <(cmake --build "$build" --target help | grep -oE '[A-Za-z0-9_]+_fuzzer$' | sed 's/_fuzzer$//' | sort -u)
+fi
+if [ "${FUZZ_NO_BUILD:-0}" != 1 ]; then
   cmake --build "$build" -j "${JOBS:-2}" --target "${targets[@]/%/_fuzzer}"
 fi
 
@@ -47,16 +59,22 @@ for target in "${targets[@]}"; do
   log="$build/fuzz-$target.log"
   mkdir -p "$work" "$artifacts"
   # The library prints its three messages on standard output; -close_fd_mask=1 silences them.
-  options=(-close_fd_mask=1 -rss_limit_mb=2560 -timeout=30 -print_final_stats=1
+  options=(-close_fd_mask=1 -rss_limit_mb=2560 -timeout=30 -print_final_stats=1 "-max_len=$max_len"
            "-artifact_prefix=$artifacts/")
-  echo "fuzz: $target: replaying $(ls "$here/corpus/$target" | wc -l) seeds, then fuzzing ${seconds}s"
-  if ! "$binary" "${options[@]}" -runs=0 "$here/corpus/$target" >"$log" 2>&1; then
+  if [ -f "$here/options/$target" ]; then
+    mapfile -t own < <(grep -v '^[[:space:]]*\(#\|$\)' "$here/options/$target")
+    options+=("${own[@]}")
+  fi
+  seeds="$here/corpus/$target"
+  mkdir -p "$seeds"
+  echo "fuzz: $target: replaying $(ls "$seeds" | wc -l) seeds, then fuzzing ${seconds}s"
+  if ! "$binary" "${options[@]}" -runs=0 "$seeds" >"$log" 2>&1; then
     echo "fuzz: $target: a seed fails; see $log" >&2
     tail -n 30 "$log" >&2
     failed=1
     continue
   fi
-  if ! "$binary" "${options[@]}" -max_total_time="$seconds" "$work" "$here/corpus/$target" >"$log" 2>&1; then
+  if ! "$binary" "${options[@]}" -max_total_time="$seconds" "$work" "$seeds" >"$log" 2>&1; then
     echo "fuzz: $target: finding; input in $artifacts, log $log" >&2
     grep -E "invariant broken|ERROR|SUMMARY" -A3 "$log" | head -n 40 >&2 || true
     failed=1

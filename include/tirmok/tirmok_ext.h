@@ -18,6 +18,29 @@ extern "C" {
 TIRMOK_API int32_t TirmokConvert(const void *input, const char *inputFormat, void *output,
                                  const char *outputFormat, int32_t capacity, const char *const *properties);
 
+/* What TirmokConvertStatus did. */
+#define TIRMOK_DONE 0              /* the whole input was converted */
+#define TIRMOK_CUT 1               /* the output needs more than `capacity`; whole steps were written, terminated */
+#define TIRMOK_OUT_OF_MEMORY 2
+#define TIRMOK_INVALID_ARGUMENT 3  /* unknown format, a direction the format lacks, null pointer, negative capacity, input beyond 32-bit sizes */
+
+/*
+ * TirmokConvert that says what happened instead of leaving the caller to
+ * guess from a zero or a full buffer. `*status` (when `status` is not null)
+ * receives one of the values above. `*required` (when not null) receives the
+ * capacity in output units, terminator included, that holds the whole
+ * result: exact, also when the output was cut, so that one more call with a
+ * buffer of that size converts everything; 0 on errors. With `capacity` 0
+ * (the output may then be null) nothing is written, the result is 0 and
+ * `*required` is the exact size (status TIRMOK_CUT). Otherwise the output is
+ * always terminated and holds whole steps only; on an error it is empty
+ * when the pointers allow it. Returns the output's length in units. Prints
+ * nothing; calls run in parallel.
+ */
+TIRMOK_API int32_t TirmokConvertStatus(const void *input, const char *inputFormat, void *output,
+                                       const char *outputFormat, int32_t capacity,
+                                       const char *const *properties, int32_t *status, int32_t *required);
+
 /*
  * Writes the sort key of `text` (a zero-terminated string of `format`, as for
  * LpxCompare) into `key`. Keys compare as byte strings (memcmp over the shorter

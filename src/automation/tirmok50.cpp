@@ -143,7 +143,7 @@ HRESULT Tirmok50::Guarded(Body&& body) noexcept {
   try {
     return body();
   } catch (const std::bad_alloc&) {
-    return Fail(kOutOfMemory);
+    return Fail(kOutOfMemory, E_OUTOFMEMORY);
   } catch (const std::exception& e) {
     return Fail(std::string_view(e.what()).substr(0, kMaxExceptionText));
   } catch (...) {
@@ -152,7 +152,7 @@ HRESULT Tirmok50::Guarded(Body&& body) noexcept {
   }
 }
 
-HRESULT Tirmok50::Fail(std::string_view message) noexcept {
+HRESULT Tirmok50::Fail(std::string_view message, HRESULT result) noexcept {
   try {
     const std::optional<std::string> progId = RegisteredProgId();
     const std::u16string source = progId ? Utf8ToUtf16(*progId) : std::u16string(kUnknownClass);
@@ -161,7 +161,7 @@ HRESULT Tirmok50::Fail(std::string_view message) noexcept {
   } catch (...) {
     SetErrorInfo(0, nullptr);  // no memory left to describe the failure
   }
-  return E_FAIL;
+  return result;
 }
 
 // --- The output buffer ---
@@ -205,19 +205,22 @@ HRESULT Tirmok50::Convert(BSTR bstrInput, BSTR bstrInputFormat, BSTR bstrOutputF
     if (!to) return Fail(toName + std::string(kInvalidOutputFormat));
 
     const HubString input(bstrInput, *from);
-    const std::int64_t required = RequiredCapacity(input.Length());
     std::lock_guard<std::mutex> lock(bufferLock_);
-    if (!Reserve(required)) return Fail(kOutOfMemory);
+    if (!Reserve(RequiredCapacity(input.Length()))) return Fail(kOutOfMemory, E_OUTOFMEMORY);
     ConverterModule& module = ConverterModule::Instance();
-    const std::int32_t capacity = IsWide(*to) ? capacity_ / 2 : capacity_;
-    const std::int32_t length = HubConvert(module, input.Data(), *from, buffer_, *to, capacity);
-    if (length == 0) {
-      // The hub answers 0 also when it could not grow its scratch buffers; the
-      // output then holds its message, not a conversion. (The hub sizes them
-      // by its own measure, which stops at an embedded zero.)
-      const std::int64_t hubRequired = RequiredCapacity(MeasureInput(input.Data(), *from));
-      std::lock_guard<ModuleLock> moduleLock(module.moduleLock);
-      if (module.scratch.Capacity() < hubRequired) return Fail(kOutOfMemory);
+    const std::int64_t unitBytes = Info(*to).unitBytes;
+    for (;;) {
+      const std::int32_t capacity = static_cast<std::int32_t>(capacity_ / unitBytes);
+      const ConvertResult result =
+          HubConvert(module, input.Data(), *from, buffer_, *to, capacity, CallKind::kMeasured);
+      if (result.status == ConvertStatus::kOutOfMemory) return Fail(kOutOfMemory, E_OUTOFMEMORY);
+      // A result longer than the size rule allows for: the buffer grows to
+      // the exact size the hub measured, and the conversion runs once more.
+      if (result.status == ConvertStatus::kCut) {
+        if (!Reserve(std::int64_t{result.required} * unitBytes)) return Fail(kOutOfMemory, E_OUTOFMEMORY);
+        continue;
+      }
+      break;  // done, or a direction the format lacks (the output stays empty)
     }
     *bstrOutput = Result(IsWide(*to));
     return S_OK;
@@ -264,7 +267,7 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
         converted = true;
       }
     }
-    if (!converted) return Fail(kOutOfMemory);
+    if (!converted) return Fail(kOutOfMemory, E_OUTOFMEMORY);
     *bstrOutput = Result(false);
     return S_OK;
   });

@@ -64,8 +64,9 @@ class Tirmok50 final : public Itirmok50, public ISupportErrorInfo {
   // Runs a method's body, turning exceptions into failures.
   template <class Body>
   HRESULT Guarded(Body&& body) noexcept;
-  // Makes the thread's error information "<ProgID>:<message>" and returns E_FAIL.
-  HRESULT Fail(std::string_view message) noexcept;
+  // Makes the thread's error information "<ProgID>:<message>" and returns
+  // `result`: E_FAIL, or E_OUTOFMEMORY when memory ran out.
+  HRESULT Fail(std::string_view message, HRESULT result = E_FAIL) noexcept;
   // Grows the output buffer to `required` bytes; false when that cannot be done.
   bool Reserve(std::int64_t required);
   // The output buffer's text as a BSTR: UTF-16 units when `wide`, else

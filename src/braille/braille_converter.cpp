@@ -57,7 +57,8 @@ BrailleConverter::BrailleConverter() {
 }
 
 std::int32_t BrailleConverter::Encode(const PropertyStore& properties, const Byte* input, Byte* output,
-                                      std::int32_t capacity) const {
+                                      std::int32_t capacity, bool* whole) const {
+  if (whole != nullptr) *whole = false;
   if (output == nullptr || capacity < 1) return 0;
   output[0] = code::kEnd;
   if (input == nullptr) return 0;
@@ -81,7 +82,10 @@ std::int32_t BrailleConverter::Encode(const PropertyStore& properties, const Byt
     if (EncodeWord(word, end, options, trial, nullptr, room) < 0) break;
     length += EncodeWord(word, end, options, state, output + length, room);
     output[length] = code::kEnd;
-    if (!more) break;
+    if (!more) {
+      if (whole != nullptr) *whole = true;
+      break;
+    }
     word = end;
   }
   return static_cast<std::int32_t>(length);

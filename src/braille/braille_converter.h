@@ -17,9 +17,9 @@ class BrailleConverter {
   // Internal code in (zero-terminated), ASCII Braille out (`capacity` bytes
   // with the terminator), whole words only. LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT
   // and LPX_KEY_SUPERSCRIPT in `properties` select the options. Returns the
-  // output's length.
+  // output's length; `whole` (when given) says whether every word was written.
   std::int32_t Encode(const PropertyStore& properties, const Byte* input, Byte* output,
-                      std::int32_t capacity) const;
+                      std::int32_t capacity, bool* whole = nullptr) const;
 
  private:
   // The options a conversion reads from the property store when it starts.

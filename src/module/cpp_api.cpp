@@ -48,8 +48,6 @@ std::basic_string<Unit> UpToZero(std::basic_string_view<Unit> text) {
 struct CallBuffers {
   std::string bytes[2];
   std::u16string wide[2];
-  std::string output;
-  std::u16string wideOutput;
 };
 
 CallBuffers& ThreadBuffers() {
@@ -58,19 +56,21 @@ CallBuffers& ThreadBuffers() {
 }
 
 // Gives back what a call for a long text made the thread's buffers take, so
-// that a thread keeps little memory between calls beyond its scratch buffers.
+// that a thread keeps little memory between calls: the copies beyond a
+// million units, and scratch buffers grown for an input of more than about
+// three million.
 class KeepBuffersSmall {
  public:
   ~KeepBuffersSmall() {
     CallBuffers& buffers = ThreadBuffers();
     for (std::string& bytes : buffers.bytes) Trim(bytes);
     for (std::u16string& wide : buffers.wide) Trim(wide);
-    Trim(buffers.output);
-    Trim(buffers.wideOutput);
+    ThreadScratch().Release(kKeptScratchBytes);
   }
 
  private:
   static constexpr std::size_t kKeptUnits = std::size_t{1} << 20;
+  static constexpr std::int32_t kKeptScratchBytes = std::int32_t{1} << 26;
   template <class Unit>
   static void Trim(std::basic_string<Unit>& buffer) {
     if (buffer.capacity() > kKeptUnits) std::basic_string<Unit>().swap(buffer);
@@ -84,6 +84,18 @@ std::basic_string_view<Unit> Terminated(std::basic_string_view<Unit> text, std::
   return buffer;
 }
 
+// The bytes of an 8-bit input up to the first zero. The UTF-8 formats are
+// read only within their length, so they are taken in place; the others
+// are read up to a terminator, so they are copied into a buffer of the
+// thread with one.
+std::string_view ByteInput(std::string_view text, Format from, std::string& buffer) {
+  if (from == Format::kUtf8 || from == Format::kIso15919Utf8) {
+    const std::string_view bytes = text.substr(0, std::min(text.size(), text.find('\0')));
+    return bytes.empty() ? std::string_view("") : bytes;
+  }
+  return Terminated(text, buffer);
+}
+
 // The UTF-16 form of UTF-8 text, cut at its first zero unit, in a buffer of the thread.
 std::u16string_view TerminatedWide(std::string_view utf8, std::u16string& buffer) {
   buffer.resize(utf8.size() + 1);
@@ -94,36 +106,45 @@ std::u16string_view TerminatedWide(std::string_view utf8, std::u16string& buffer
   return buffer;
 }
 
+// A Format value the library knows; any other (Format(12), a cast byte)
+// would index past the format table.
+Format Known(Format format) {
+  if (static_cast<std::size_t>(format) >= AllFormats().size()) {
+    throw std::invalid_argument("tirmok: invalid format value " + std::to_string(static_cast<unsigned>(format)));
+  }
+  return format;
+}
+
 void RequireDirections(Format from, Format to) {
+  Known(from);
+  Known(to);
   if (!Info(from).input) throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " cannot be read");
   if (!Info(to).output) throw std::invalid_argument("tirmok: " + std::string(Info(to).name) + " cannot be written");
 }
 
-// Runs the pipeline with an output buffer that grows until the result is
-// whole: a result that fills the buffer may have been cut, so it is redone
-// with twice the room.
+// Runs the pipeline. The result is sized by the encoding itself, in the
+// thread's scratch buffer or a spill buffer as large as the result, and
+// copied out once: memory follows the text, not the size rule.
 template <class OutUnit>
 std::basic_string<OutUnit> Run(const void* input, std::int32_t length, Format from, Format to,
                                const Properties& properties) {
   ScratchBuffers& scratch = ThreadScratch();
-  const std::int64_t required = RequiredCapacity(length);
-  if (!scratch.Reserve(required)) throw std::bad_alloc();
-  std::int64_t capacity = std::max<std::int64_t>(required / static_cast<std::int64_t>(sizeof(OutUnit)), 64);
-  std::basic_string<OutUnit>& out = [] () -> std::basic_string<OutUnit>& {
-    if constexpr (sizeof(OutUnit) == 1) {
-      return ThreadBuffers().output;
-    } else {
-      return ThreadBuffers().wideOutput;
-    }
-  }();
-  for (;;) {
-    const auto cap = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, INT32_MAX));
-    if (out.size() < static_cast<std::size_t>(cap)) out.resize(static_cast<std::size_t>(cap));
-    const std::int32_t n =
-        ConvertWith(Converters(), scratch, properties, input, length, from, out.data(), to, cap);
-    if (n + 1 < cap || cap == INT32_MAX) return std::basic_string<OutUnit>(out.data(), static_cast<std::size_t>(n));
-    capacity *= 2;
+  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
+  if (!DecodeInput(Converters(), scratch, properties, input, length, from)) {
+    throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " cannot be read");
   }
+  SpillBuffer spill;
+  const WholeOutput whole = EncodeWhole(Converters(), scratch, properties, to, spill);
+  switch (whole.status) {
+    case ConvertStatus::kDone:
+    case ConvertStatus::kCut:
+      break;
+    case ConvertStatus::kOutOfMemory:
+      throw std::bad_alloc();
+    case ConvertStatus::kInvalidArgument:
+      throw std::length_error("tirmok: result too large");
+  }
+  return std::basic_string<OutUnit>(static_cast<const OutUnit*>(whole.data), static_cast<std::size_t>(whole.length));
 }
 
 std::u16string WideResult(const void* input, std::int32_t length, Format from, Format to,
@@ -138,11 +159,16 @@ std::u16string WideResult(const void* input, std::int32_t length, Format from, F
 
 std::string ByteResult(const void* input, std::int32_t length, Format from, Format to,
                        const Properties& properties) {
+  // The UTF-8 form of a UTF-16 result: the format's own UTF-8 encoder where it
+  // has one, without a UTF-16 copy of the result on the way.
+  if (to == Format::kUnicode) return Run<char>(input, length, from, Format::kUtf8, properties);
+  if (to == Format::kIso15919) return Run<char>(input, length, from, Format::kIso15919Utf8, properties);
   if (IsWide(to)) return Utf16ToUtf8(Run<char16_t>(input, length, from, to, properties));
   return Run<char>(input, length, from, to, properties);
 }
 
 void RequireComparable(Format format) {
+  Known(format);
   if (!Info(format).comparable) {
     throw std::invalid_argument("tirmok: " + std::string(Info(format).name) + " cannot be compared");
   }
@@ -260,11 +286,11 @@ std::string DateConvert(std::string_view phrase, bool fromEnglish) {
 }  // namespace
 
 std::optional<Format> parse_format(std::string_view name) { return ParseFormat(name); }
-std::string_view format_name(Format format) { return Info(format).name; }
-bool is_wide(Format format) { return IsWide(format); }
-bool can_read(Format format) { return Info(format).input; }
-bool can_write(Format format) { return Info(format).output; }
-bool can_compare(Format format) { return Info(format).comparable; }
+std::string_view format_name(Format format) { return Info(Known(format)).name; }
+bool is_wide(Format format) { return IsWide(Known(format)); }
+bool can_read(Format format) { return Info(Known(format)).input; }
+bool can_write(Format format) { return Info(Known(format)).output; }
+bool can_compare(Format format) { return Info(Known(format)).comparable; }
 
 std::string convert(std::string_view input, Format from, Format to, const Properties& properties) {
   RequireDirections(from, to);
@@ -274,7 +300,7 @@ std::string convert(std::string_view input, Format from, Format to, const Proper
     const std::u16string_view wide = TerminatedWide(input, buffers.wide[0]);
     return ByteResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
   }
-  const std::string_view bytes = Terminated(input, buffers.bytes[0]);
+  const std::string_view bytes = ByteInput(input, from, buffers.bytes[0]);
   return ByteResult(bytes.data(), CheckedLength(bytes.size()), from, to, properties);
 }
 
@@ -296,7 +322,7 @@ std::u16string convert_u16(std::string_view input, Format from, Format to, const
     const std::u16string_view wide = TerminatedWide(input, buffers.wide[0]);
     return WideResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
   }
-  const std::string_view bytes = Terminated(input, buffers.bytes[0]);
+  const std::string_view bytes = ByteInput(input, from, buffers.bytes[0]);
   return WideResult(bytes.data(), CheckedLength(bytes.size()), from, to, properties);
 }
 
@@ -350,7 +376,7 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
 
 int compare(std::u16string_view a, Format format_a, std::u16string_view b, Format format_b) {
   const KeepBuffersSmall keep;
-  if (!IsWide(format_a) || !IsWide(format_b)) {
+  if (!IsWide(Known(format_a)) || !IsWide(Known(format_b))) {
     throw std::invalid_argument("tirmok: UTF-16 strings need 16-bit formats");
   }
   return CompareOf(a, format_a, b, format_b);
@@ -358,13 +384,13 @@ int compare(std::u16string_view a, Format format_a, std::u16string_view b, Forma
 
 std::string sort_key(std::string_view text, Format format) {
   const KeepBuffersSmall keep;
-  if (IsWide(format)) return SortKeyOf(TerminatedWide(text, ThreadBuffers().wide[1]), format);
+  if (IsWide(Known(format))) return SortKeyOf(TerminatedWide(text, ThreadBuffers().wide[1]), format);
   return SortKeyOf(text, format);
 }
 
 std::string sort_key(std::u16string_view text, Format format) {
   const KeepBuffersSmall keep;
-  if (!IsWide(format)) throw std::invalid_argument("tirmok: UTF-16 strings need 16-bit formats");
+  if (!IsWide(Known(format))) throw std::invalid_argument("tirmok: UTF-16 strings need 16-bit formats");
   return SortKeyOf(text, format);
 }
 
@@ -395,20 +421,66 @@ extern "C" int32_t TirmokSortKey(const void* text, const char* format, unsigned 
   }
 }
 
+namespace tirmok {
+namespace {
+
+// Properties given to a call, as the key and value list of the C functions.
+PropertyStore PropertiesOf(const char* const* properties) {
+  PropertyStore store;
+  for (const char* const* p = properties; p != nullptr && p[0] != nullptr; p += 2) {
+    store.insert_or_assign(std::string(p[0]), std::string(p[1] != nullptr ? p[1] : ""));
+    if (p[1] == nullptr) break;
+  }
+  return store;
+}
+
+ConvertResult ConvertWithProperties(const void* input, const char* inputFormat, void* output,
+                                    const char* outputFormat, std::int32_t capacity,
+                                    const char* const* properties, CallKind kind) {
+  const auto from = ParseFormat(inputFormat);
+  const auto to = ParseFormat(outputFormat);
+  if (!from || !to || input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) {
+    // The status function leaves an output of a known format empty; the
+    // designed function leaves it as it was.
+    if (kind == CallKind::kMeasured && to && output != nullptr && capacity > 0) WriteEmpty(output, *to);
+    return {0, ConvertStatus::kInvalidArgument, 0};
+  }
+  const KeepBuffersSmall keep;
+  return ConvertCall(Converters(), ThreadScratch(), PropertiesOf(properties), nullptr, input, *from, output, *to,
+                     capacity, kind);
+}
+
+}  // namespace
+}  // namespace tirmok
+
 extern "C" int32_t TirmokConvert(const void* input, const char* inputFormat, void* output, const char* outputFormat,
                                  int32_t capacity, const char* const* properties) {
   try {
-    const auto from = tirmok::ParseFormat(inputFormat);
-    const auto to = tirmok::ParseFormat(outputFormat);
-    if (!from || !to || input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) return 0;
-    tirmok::PropertyStore store;
-    for (const char* const* p = properties; p != nullptr && p[0] != nullptr; p += 2) {
-      store.insert_or_assign(std::string(p[0]), std::string(p[1] != nullptr ? p[1] : ""));
-      if (p[1] == nullptr) break;
-    }
-    return tirmok::ConvertCall(tirmok::Converters(), tirmok::ThreadScratch(), store, nullptr, input, *from, output,
-                               *to, capacity);
+    return tirmok::ConvertWithProperties(input, inputFormat, output, outputFormat, capacity, properties,
+                                         tirmok::CallKind::kDesigned)
+        .length;
   } catch (...) {
     return 0;
   }
+}
+
+extern "C" int32_t TirmokConvertStatus(const void* input, const char* inputFormat, void* output,
+                                       const char* outputFormat, int32_t capacity, const char* const* properties,
+                                       int32_t* status, int32_t* required) {
+  tirmok::ConvertResult result;
+  try {
+    result = tirmok::ConvertWithProperties(input, inputFormat, output, outputFormat, capacity, properties,
+                                           tirmok::CallKind::kMeasured);
+  } catch (const std::bad_alloc&) {
+    result = {0, tirmok::ConvertStatus::kOutOfMemory, 0};
+  } catch (...) {
+    result = {0, tirmok::ConvertStatus::kInvalidArgument, 0};
+  }
+  if (result.status == tirmok::ConvertStatus::kOutOfMemory || result.status == tirmok::ConvertStatus::kInvalidArgument) {
+    result.length = 0;
+    result.required = 0;
+  }
+  if (status != nullptr) *status = static_cast<int32_t>(result.status);
+  if (required != nullptr) *required = result.required;
+  return result.length;
 }

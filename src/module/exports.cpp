@@ -39,7 +39,7 @@ extern "C" int32_t LpxConvert(const void* input, const char* inputFormat, void* 
     }
     // A size query (capacity 0) never touches the output, so it needs none.
     if (input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) return 0;
-    return tirmok::HubConvert(ConverterModule::Instance(), input, *from, output, *to, capacity);
+    return tirmok::HubConvert(ConverterModule::Instance(), input, *from, output, *to, capacity).length;
   } catch (...) {
     return 0;
   }

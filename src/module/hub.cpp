@@ -2,6 +2,7 @@
 #include "module/hub.h"
 
 #include <cstring>
+#include <new>
 #include <limits>
 #include <mutex>
 #include <string>
@@ -86,62 +87,74 @@ bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertySt
 }
 
 template <class Converter>
-void EncodeUtf8(const Converter& converter, const Byte* internal, Byte* output, std::int32_t capacity) {
+std::int32_t EncodeUtf8(const Converter& converter, const Byte* internal, Byte* output, std::int32_t capacity) {
   Utf8Sink sink(output, capacity);
-  RunLoop(internal, -1, sink,
-          [&converter](const Byte* p, Piece<char16_t>& piece) { return converter.EncodeStep(p, piece); });
+  const std::int32_t consumed = RunLoop(
+      internal, -1, sink, [&converter](const Byte* p, Piece<char16_t>& piece) { return converter.EncodeStep(p, piece); });
   sink.Finish();
+  return consumed;
 }
 
-void EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, const Byte* internal,
-                        void* output, Format to, std::int32_t capacity) {
+// Encodes the internal code (`internalLength` bytes, terminated) into the
+// output with the caller's capacity. Encoders stop before the first step that
+// does not fit, so the output is whole exactly when the encoder consumed all
+// of the internal code. False for a format that cannot be written.
+bool EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, const Byte* internal,
+                        std::int32_t internalLength, void* output, Format to, std::int32_t capacity,
+                        bool& whole) {
   auto* bytes = static_cast<Byte*>(output);
   auto* wide = static_cast<char16_t*>(output);
+  std::int32_t consumed = 0;
   switch (to) {
     case Format::kTeltrans:
-      c.transliteration.Encode(internal, -1, bytes, capacity);
+      consumed = c.transliteration.Encode(internal, -1, bytes, capacity);
       break;
     case Format::kAnsi:
-      c.fontEncoding.Encode(internal, -1, bytes, capacity);
+      consumed = c.fontEncoding.Encode(internal, -1, bytes, capacity);
       break;
     case Format::kIso15919Ansi:
-      c.iso15919Ansi.Encode(internal, -1, bytes, capacity);
+      consumed = c.iso15919Ansi.Encode(internal, -1, bytes, capacity);
       break;
     case Format::kUnicode:
-      c.unicode.Encode(internal, -1, wide, capacity);
+      consumed = c.unicode.Encode(internal, -1, wide, capacity);
       break;
     case Format::kCollcode:
-      c.collation.Encode(internal, -1, wide, capacity);
+      consumed = c.collation.Encode(internal, -1, wide, capacity);
       break;
     case Format::kIso15919:
-      c.iso15919.Encode(internal, -1, wide, capacity);
+      consumed = c.iso15919.Encode(internal, -1, wide, capacity);
       break;
     case Format::kLpxcode: {
-      const std::size_t n = std::min<std::size_t>(std::strlen(reinterpret_cast<const char*>(internal)),
-                                                  static_cast<std::size_t>(capacity - 1));
+      const std::size_t n =
+          std::min<std::size_t>(static_cast<std::size_t>(internalLength), static_cast<std::size_t>(capacity - 1));
       std::memcpy(bytes, internal, n);
       bytes[n] = 0;
+      consumed = static_cast<std::int32_t>(n);
       break;
     }
     case Format::kUtf8:
-      c.unicode.EncodeUtf8(internal, bytes, capacity);
+      consumed = c.unicode.EncodeUtf8(internal, bytes, capacity);
       break;
     case Format::kIso15919Utf8:
-      EncodeUtf8(c.iso15919, internal, bytes, capacity);
+      consumed = EncodeUtf8(c.iso15919, internal, bytes, capacity);
       break;
     case Format::kBraille:
-      c.braille.Encode(properties, internal, bytes, capacity);
-      break;
+      c.braille.Encode(properties, internal, bytes, capacity, &whole);
+      return true;
     case Format::kLpxkbd:
     case Format::kInscript:
-      break;  // input-only formats: the output stays empty
+      return false;  // input-only formats: the output stays empty
   }
+  whole = consumed == internalLength;
+  return true;
 }
 
 std::int32_t OutputLength(const void* output, Format to) {
   if (IsWide(to)) return UnitLength(static_cast<const char16_t*>(output));
   return static_cast<std::int32_t>(std::strlen(static_cast<const char*>(output)));
 }
+
+}  // namespace
 
 void WriteEmpty(void* output, Format to) {
   if (IsWide(to)) {
@@ -151,8 +164,6 @@ void WriteEmpty(void* output, Format to) {
     static_cast<Byte*>(output)[0] = 0;
   }
 }
-
-}  // namespace
 
 bool CollationString(const ConverterSet& c, ScratchBuffers& s, const void* input, std::int32_t n,
                      Format format, char16_t* target) {
@@ -183,16 +194,59 @@ std::int64_t MeasureInput(const void* input, Format format) {
   return n;
 }
 
-std::int32_t ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch,
-                         const PropertyStore& properties, const void* input, std::int32_t length,
-                         Format from, void* output, Format to, std::int32_t capacity) {
-  WriteEmpty(output, to);
-  if (!DecodeToInternal(converters, scratch, properties, input, length, from, scratch.A(), scratch.B(),
-                        scratch.WideB(), true)) {
-    return 0;
+bool DecodeInput(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
+                 const void* input, std::int32_t length, Format from) {
+  return DecodeToInternal(converters, scratch, properties, input, length, from, scratch.A(), scratch.B(),
+                          scratch.WideB(), true);
+}
+
+WholeOutput EncodeWhole(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
+                        Format to, SpillBuffer& spill) {
+  const Byte* internal = scratch.A();
+  const auto internalLength = static_cast<std::int32_t>(std::strlen(reinterpret_cast<const char*>(internal)));
+  const std::int64_t unitBytes = Info(to).unitBytes;
+  constexpr std::int64_t kMaxBytes = std::int64_t{std::numeric_limits<std::int32_t>::max()} * 2;
+  // Scratch buffer B is free once the input is decoded, and most results fit
+  // there; only pages the result touches take memory.
+  void* target = scratch.B();
+  std::int64_t bytes = scratch.Capacity();
+  for (;;) {
+    const auto capacity =
+        static_cast<std::int32_t>(std::min<std::int64_t>(bytes / unitBytes, std::numeric_limits<std::int32_t>::max()));
+    bool whole = false;
+    if (!EncodeFromInternal(converters, properties, internal, internalLength, target, to, capacity, whole)) {
+      return {nullptr, 0, ConvertStatus::kInvalidArgument};
+    }
+    if (whole) return {target, OutputLength(target, to), ConvertStatus::kDone};
+    // A result of 2^31 units or more does not fit the library's sizes.
+    if (capacity == std::numeric_limits<std::int32_t>::max()) return {nullptr, 0, ConvertStatus::kInvalidArgument};
+    bytes = std::min(2 * bytes, kMaxBytes);
+    if (spill.bytes < bytes) {
+      // Left uninitialised: the encoder writes what it uses.
+      spill.units.reset();
+      spill.units.reset(new (std::nothrow) char16_t[static_cast<std::size_t>(bytes / 2)]);
+      spill.bytes = spill.units ? bytes : 0;
+      if (!spill.units) return {nullptr, 0, ConvertStatus::kOutOfMemory};
+    }
+    target = spill.units.get();
   }
-  EncodeFromInternal(converters, properties, scratch.A(), output, to, capacity);
-  return OutputLength(output, to);
+}
+
+ConvertResult ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch,
+                          const PropertyStore& properties, const void* input, std::int32_t length,
+                          Format from, void* output, Format to, std::int32_t capacity) {
+  WriteEmpty(output, to);
+  if (!DecodeInput(converters, scratch, properties, input, length, from)) {
+    return {0, ConvertStatus::kInvalidArgument, 0};
+  }
+  const auto internalLength = static_cast<std::int32_t>(std::strlen(reinterpret_cast<const char*>(scratch.A())));
+  bool whole = false;
+  if (!EncodeFromInternal(converters, properties, scratch.A(), internalLength, output, to, capacity, whole)) {
+    return {0, ConvertStatus::kInvalidArgument, 0};
+  }
+  const std::int32_t written = OutputLength(output, to);
+  if (whole) return {written, ConvertStatus::kDone, written + 1};
+  return {written, ConvertStatus::kCut, 0};
 }
 
 namespace {
@@ -230,56 +284,90 @@ std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch
   return CompareCollationStrings(converters, scratch, string1, length1, format1, string2, length2, format2);
 }
 
-std::int32_t ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
-                         const PropertyStore& properties, ModuleLock* lock, const void* input,
-                         Format from, void* output, Format to, std::int32_t capacity) {
+ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
+                          const PropertyStore& properties, ModuleLock* lock, const void* input,
+                          Format from, void* output, Format to, std::int32_t capacity, CallKind kind) {
   const std::int64_t n = MeasureInput(input, from);
   const std::int64_t required = RequiredCapacity(n);
   if (capacity > 0) WriteEmpty(output, to);
   // An input whose size does not fit the library's 32-bit sizes converts to nothing.
-  if (required > std::numeric_limits<std::int32_t>::max()) return 0;
-  if (capacity == 0) return static_cast<std::int32_t>(required);
+  if (required > std::numeric_limits<std::int32_t>::max()) return {0, ConvertStatus::kInvalidArgument, 0};
+  if (capacity == 0 && kind == CallKind::kDesigned) {
+    return {static_cast<std::int32_t>(required), ConvertStatus::kCut, 0};
+  }
+  if (!Info(from).input || !Info(to).output) return {0, ConvertStatus::kInvalidArgument, 0};
 
-  // Strings of the 16-bit formats are read and written through aligned copies
-  // when the caller's pointers are not aligned for char16_t.
+  // Strings of the 16-bit formats are read through an aligned copy when the
+  // caller's pointer is not aligned for char16_t. A misaligned output is
+  // written from the whole result (or from what of it fits), never from a
+  // buffer of the caller's capacity, which may be far larger.
   std::u16string alignedInput;
   if (IsWide(from) && !IsAligned(input)) {
     alignedInput.resize(static_cast<std::size_t>(n));
     std::memcpy(alignedInput.data(), input, static_cast<std::size_t>(n) * sizeof(char16_t));
     input = alignedInput.c_str();
   }
-  std::u16string alignedOutput;
-  void* target = output;
-  if (IsWide(to) && !IsAligned(output)) {
-    alignedOutput.assign(static_cast<std::size_t>(capacity), u'\0');
-    target = alignedOutput.data();
-  }
+  const bool direct = capacity > 0 && (!IsWide(to) || IsAligned(output));
+  const auto unitBytes = static_cast<std::size_t>(Info(to).unitBytes);
 
-  std::int32_t result = 0;
-  {
-    std::unique_lock<ModuleLock> guard;
-    if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
-    if (!scratch.Reserve(required)) {
+  std::unique_lock<ModuleLock> guard;
+  if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
+  if (!scratch.Reserve(required)) {
+    if (kind == CallKind::kDesigned) {
       auto* bytes = static_cast<Byte*>(output);
       const std::size_t room = static_cast<std::size_t>(capacity - 1);
       const std::size_t count = std::min(room, sizeof kOutOfMemory - 1);
       std::memcpy(bytes, kOutOfMemory, count);
       bytes[count] = 0;
-      return 0;
     }
-    result = ConvertWith(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, target, to,
-                         capacity);
+    return {0, ConvertStatus::kOutOfMemory, 0};
   }
-  if (target != output) {
-    std::memcpy(output, target, (static_cast<std::size_t>(result) + 1) * sizeof(char16_t));
+  SpillBuffer spill;
+  if (direct) {
+    ConvertResult result =
+        ConvertWith(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, output, to, capacity);
+    if (result.status != ConvertStatus::kCut || kind == CallKind::kDesigned) return result;
+    const WholeOutput whole = EncodeWhole(converters, scratch, properties, to, spill);
+    if (whole.status != ConvertStatus::kDone) {
+      WriteEmpty(output, to);
+      return {0, whole.status, 0};
+    }
+    result.required = whole.length + 1;
+    return result;
   }
-  return result;
+
+  if (!DecodeInput(converters, scratch, properties, input, static_cast<std::int32_t>(n), from)) {
+    return {0, ConvertStatus::kInvalidArgument, 0};
+  }
+  const WholeOutput whole = EncodeWhole(converters, scratch, properties, to, spill);
+  if (whole.status != ConvertStatus::kDone) return {0, whole.status, 0};
+  if (capacity == 0) return {0, ConvertStatus::kCut, whole.length + 1};
+  if (whole.length < capacity) {
+    std::memcpy(output, whole.data, (static_cast<std::size_t>(whole.length) + 1) * unitBytes);
+    return {whole.length, ConvertStatus::kDone, whole.length + 1};
+  }
+  // What fits of the result is encoded again into a buffer the size of the
+  // caller's capacity, which is smaller than the result: scratch buffer C
+  // when it is large enough.
+  std::unique_ptr<char16_t[]> allocated;
+  char16_t* part = scratch.WideC();
+  if (static_cast<std::int64_t>(capacity) * 2 > scratch.Capacity()) {
+    allocated.reset(new (std::nothrow) char16_t[static_cast<std::size_t>(capacity)]);
+    if (!allocated) return {0, ConvertStatus::kOutOfMemory, 0};
+    part = allocated.get();
+  }
+  bool ignored = false;
+  const auto internalLength = static_cast<std::int32_t>(std::strlen(reinterpret_cast<const char*>(scratch.A())));
+  EncodeFromInternal(converters, properties, scratch.A(), internalLength, part, to, capacity, ignored);
+  const std::int32_t written = OutputLength(part, to);
+  std::memcpy(output, part, (static_cast<std::size_t>(written) + 1) * unitBytes);
+  return {written, ConvertStatus::kCut, kind == CallKind::kMeasured ? whole.length + 1 : 0};
 }
 
-std::int32_t HubConvert(ConverterModule& module, const void* input, Format from, void* output,
-                        Format to, std::int32_t capacity) {
+ConvertResult HubConvert(ConverterModule& module, const void* input, Format from, void* output, Format to,
+                         std::int32_t capacity, CallKind kind) {
   return ConvertCall(module.converters, module.scratch, module.properties, &module.moduleLock, input, from,
-                     output, to, capacity);
+                     output, to, capacity, kind);
 }
 
 std::int32_t HubCompare(ConverterModule& module, const void* string1, Format format1,

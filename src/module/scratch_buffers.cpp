@@ -12,6 +12,18 @@ ScratchBuffers::ScratchBuffers()
       scratchC_(new char16_t[kInitialCapacity / 2]()),
       scratchCapacity_(kInitialCapacity) {}
 
+void ScratchBuffers::Release(std::int32_t keptBytes) {
+  if (scratchCapacity_ <= keptBytes) return;
+  std::unique_ptr<char16_t[]> a(new (std::nothrow) char16_t[kInitialCapacity / 2]());
+  std::unique_ptr<char16_t[]> b(new (std::nothrow) char16_t[kInitialCapacity / 2]());
+  std::unique_ptr<char16_t[]> c(new (std::nothrow) char16_t[kInitialCapacity / 2]());
+  if (!a || !b || !c) return;  // the large buffers stay in service
+  scratchA_ = std::move(a);
+  scratchB_ = std::move(b);
+  scratchC_ = std::move(c);
+  scratchCapacity_ = kInitialCapacity;
+}
+
 bool ScratchBuffers::Grow(std::int64_t required) {
   if (required > std::numeric_limits<std::int32_t>::max() - 1) return false;
   const std::int64_t bytes = required + (required & 1);  // whole 16-bit units

@@ -24,6 +24,10 @@ class ScratchBuffers {
   // result is false.
   bool Reserve(std::int64_t required) { return required <= scratchCapacity_ || Grow(required); }
 
+  // Goes back to the initial capacity when the buffers are larger than
+  // `keptBytes`, giving their memory back.
+  void Release(std::int32_t keptBytes);
+
   // Each buffer serves as a byte string or as a UTF-16 string; the storage is
   // char16_t so that both uses are aligned.
   Byte* A() { return reinterpret_cast<Byte*>(scratchA_.get()); }

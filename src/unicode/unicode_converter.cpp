@@ -535,10 +535,11 @@ std::int32_t UnicodeConverter::Encode(const Byte* input, std::int32_t length, ch
   return EncodeInto(input, length, sink);
 }
 
-void UnicodeConverter::EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const {
+std::int32_t UnicodeConverter::EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const {
   Utf8Sink sink(output, capacity);
-  EncodeInto(input, -1, sink);
+  const std::int32_t consumed = EncodeInto(input, -1, sink);
   sink.Finish();
+  return consumed;
 }
 
 }  // namespace tirmok

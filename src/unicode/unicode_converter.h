@@ -40,8 +40,8 @@ class UnicodeConverter {
                       std::int32_t capacity) const;
   // The whole of `input` encoded into the UTF-8 form of Encode's output
   // (`capacity` bytes with the terminator), step by step through a Utf8Sink;
-  // the hub's "UTF-8" output.
-  void EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const;
+  // the hub's "UTF-8" output. Returns the bytes of `input` consumed.
+  std::int32_t EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const;
 
   // One decoding step at `p`: a syllable, a sign, a control run or an escape.
   // Returns the units consumed (0 only at the terminator).
