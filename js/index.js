@@ -234,30 +234,34 @@ function joinPieces(pieces, format) {
   return joined;
 }
 
+// What TirmokConvertStatus reports.
+const DONE = 0;
+const CUT = 1;
+const OUT_OF_MEMORY = 2;
+
 function convertPiece(text, from, to, fromName, toName, propertyList) {
   const input = store(text, from);
+  // Status and required size, two 32-bit values.
+  const report = allocate(8);
   let output = 0;
   try {
-    // Capacity 0 asks for the size of the output in its units.
-    const size = core._TirmokConvert(input, fromName, 0, toName, 0, propertyList);
-    if (size <= 0) throw new RangeError(`input too large for the library (${text.length} units)`);
-    for (let capacity = size; ; capacity *= 2) {
-      if (capacity > 0x7fffffff) throw new RangeError('Out of memory.');
+    // Most text grows at most fourfold; a result that needs more is told its exact size and converted once more.
+    let capacity = Math.min(4 * text.length + 64, 0x7fffffff);
+    for (let attempt = 0; attempt < 2; attempt++) {
       output = allocate(capacity * to.units);
-      heap8()[output] = 1; // the library always terminates its output, so this marks a call that did nothing
-      const length = core._TirmokConvert(input, fromName, output, toName, capacity, propertyList);
-      if (length === 0 && heap8()[output] !== 0) {
-        // Only a failed allocation leaves text with a result of 0: the library's own message.
-        const message = load(output, heap8().indexOf(0, output) - output, formats[0]);
-        throw new RangeError(message.startsWith('Out of memory') ? message : 'Out of memory.');
-      }
-      // A result that fills the buffer may have stopped for room: convert again with more.
-      if (length + 1 < capacity) return load(output, length, to);
+      const length = core._TirmokConvertStatus(input, fromName, output, toName, capacity, propertyList, report, report + 4);
+      const [status, required] = new Int32Array(heap8().buffer, report, 2);
+      if (status === DONE) return load(output, length, to);
+      if (status === OUT_OF_MEMORY) throw new RangeError('Out of memory.');
+      if (status !== CUT) throw new RangeError(`input too large for the library (${text.length} units)`);
       core._free(output);
       output = 0;
+      capacity = required;
     }
+    throw new RangeError(`${from.name} to ${to.name}: the result did not fit the size the library asked for`);
   } finally {
     core._free(input);
+    core._free(report);
     if (output !== 0) core._free(output);
   }
 }
@@ -280,15 +284,33 @@ export function convert(text, from, to, options = {}) {
   const pointers = [];
   try {
     const propertyList = storeProperties(options.properties, pointers);
-    return withNames([source.name, target.name], (fromName, toName) => {
-      const pieces = splitAtZeros(text, source).map((piece) =>
-        convertPiece(piece, source, target, fromName, toName, propertyList),
-      );
-      return joinPieces(pieces, target);
-    });
+    // A JavaScript string is UTF-16 already: the library reads and writes the UTF-8 formats by way of their
+    // 16-bit forms, so well-formed text goes through those directly, saving a conversion each way.
+    const reader = source.text === 'utf8' && wellFormed(text) ? byName.get(sixteenBit[source.name]) : source;
+    const writer = target.text === 'utf8' ? byName.get(sixteenBit[target.name]) : target;
+    const result = convertWhole(text, reader, writer, propertyList);
+    // A lone surrogate, which UTF-8 has no form for, is left to the library's own UTF-8 writer.
+    return writer === target || wellFormed(result) ? result : convertWhole(text, reader, target, propertyList);
   } finally {
     pointers.forEach((p) => core._free(p));
   }
+}
+
+const sixteenBit = { 'UTF-8': 'UNICODE', ISO15919_UTF_8: 'ISO15919' };
+
+const loneSurrogate = /[\uD800-\uDBFF](?![\uDC00-\uDFFF])|(?<![\uD800-\uDBFF])[\uDC00-\uDFFF]/;
+
+function wellFormed(text) {
+  return typeof text.isWellFormed === 'function' ? text.isWellFormed() : !loneSurrogate.test(text);
+}
+
+function convertWhole(text, source, target, propertyList) {
+  return withNames([source.name, target.name], (fromName, toName) => {
+    const pieces = splitAtZeros(text, source).map((piece) =>
+      convertPiece(piece, source, target, fromName, toName, propertyList),
+    );
+    return joinPieces(pieces, target);
+  });
 }
 
 function comparableFormat(name) {

@@ -26,7 +26,7 @@ console.log(`text: ${textFile}, ${bytes} bytes of UTF-8`);
 let met = true;
 for (const to of targets) {
   let best = Infinity;
-  for (let round = 0; round < 15; round++) {
+  for (let round = 0; round < 40; round++) {
     const start = process.hrtime.bigint();
     tirmok.convert(text, 'UTF-8', to);
     best = Math.min(best, Number(process.hrtime.bigint() - start) / 1e9);

@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     const char* to = argv[f];
     double best = 1e30;
     std::size_t length = 0;
-    for (int round = 0; round < 15; ++round) {
+    for (int round = 0; round < 40; ++round) {
       const auto start = std::chrono::steady_clock::now();
       const std::int32_t size = TirmokConvert(text.c_str(), "UTF-8", nullptr, to, 0, nullptr);
       std::vector<char> out(static_cast<std::size_t>(size));

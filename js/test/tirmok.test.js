@@ -88,8 +88,20 @@ test('date words both ways as the native tool converts them', () => {
 test('zero units are kept and long text is not cut', () => {
   assert.equal(tirmok.convert('క\0ఖ\0', 'UTF-8', 'TELTRANS'), 'ka\0Ka\0');
   assert.deepEqual(tirmok.convert(new Uint8Array([0, 0]), 'ANSI', 'LPXCODE'), new Uint8Array([0, 0]));
+  // Escapes make the result six times as long as the input: more than the first guess at its size.
+  assert.equal(tirmok.convert('中'.repeat(1000), 'UTF-8', 'TELTRANS'), '#4E2D;'.repeat(1000));
   const long = sample.repeat(8);
   assert.equal(tirmok.convert(long, 'UTF-8', 'ISO15919'), tirmok.convert(sample, 'UTF-8', 'ISO15919').repeat(8));
+});
+
+test('a lone surrogate stays in UTF-16 results and becomes U+FFFD in UTF-8 ones', () => {
+  const text = 'క\uD800ఖ';
+  assert.equal(tirmok.convert(text, 'UNICODE', 'UNICODE'), text);
+  assert.equal(tirmok.convert(text, 'UNICODE', 'TELTRANS'), 'ka#D800;Ka');
+  assert.equal(tirmok.convert(text, 'UNICODE', 'UTF-8'), 'క\uFFFDఖ');
+  assert.equal(tirmok.convert(text, 'UNICODE', 'ISO15919_UTF_8'), 'ka\uFFFDkha');
+  // UTF-8 text cannot hold one: the string's UTF-8 form has U+FFFD in its place.
+  assert.equal(tirmok.convert(text, 'UTF-8', 'UNICODE'), 'క\uFFFDఖ');
 });
 
 test('Unicode Braille cells follow North American ASCII Braille', () => {
@@ -128,7 +140,7 @@ test('errors are exceptions with the reason, never empty results', () => {
   ];
   for (const [call, type, message] of cases) assert.throws(call, (e) => e instanceof type && message.test(e.message));
   // Out of memory is an exception too, and the module goes on converting afterwards.
-  assert.throws(() => tirmok.convert('a'.repeat(30e6), 'UTF-8', 'TELTRANS'), (e) => e instanceof RangeError && /Out of memory/.test(e.message));
+  assert.throws(() => tirmok.convert('a'.repeat(40e6), 'UTF-8', 'TELTRANS'), (e) => e instanceof RangeError && /Out of memory/.test(e.message));
   assert.equal(tirmok.convert('కృష్ణ', 'UTF-8', 'ISO15919_UTF_8'), 'kr̥ṣṇa');
   // Format names are read in any case, as the library reads them.
   assert.equal(tirmok.convert('telugu', 'teltrans', 'utf-8'), 'తెలుగు');
