@@ -118,7 +118,11 @@ source.addEventListener('beforeinput', (event) => {
       added = event.dataTransfer?.getData('text/plain') ?? event.data ?? '';
       break;
     case 'deleteContentBackward':
-      keys = [...keys].slice(0, -1).join('');
+    case 'deleteContentForward':
+    case 'deleteByCut':
+      // Deleting all of the text (select all, then delete) starts again; any other deletion takes back one key.
+      keys = source.selectionStart === 0 && source.selectionEnd === source.value.length && source.value !== ''
+        ? '' : [...keys].slice(0, -1).join('');
       break;
     default:
       return;
@@ -134,6 +138,13 @@ source.addEventListener('beforeinput', (event) => {
 });
 source.addEventListener('input', () => {
   if (!typingMode()) convertNow();
+});
+
+$('clear').addEventListener('click', () => {
+  keys = '';
+  source.value = '';
+  convertNow();
+  source.focus();
 });
 
 function changeFormats() {
@@ -166,7 +177,7 @@ $('swap').addEventListener('click', () => {
 
 // ---- Copy buttons ----------------------------------------------------------------------------------------------
 
-for (const button of document.querySelectorAll('button.copy')) {
+for (const button of document.querySelectorAll('button[data-copy]')) {
   button.addEventListener('click', async () => {
     const field = $(button.dataset.copy);
     try {
@@ -186,6 +197,10 @@ for (const button of document.querySelectorAll('button.copy')) {
 // ---- Convert a file --------------------------------------------------------------------------------------------
 
 const worker = new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
+worker.addEventListener('error', (event) => {
+  $('file-progress').hidden = true;
+  showError('file-error', new Error(`the file converter stopped: ${event.message ?? 'it could not be loaded'}`));
+});
 let job = 0;
 let downloadUrl = null;
 

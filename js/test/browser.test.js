@@ -47,6 +47,17 @@ test('phonetic typing mode: keys become Telugu as typed, Backspace takes back on
   assert.equal(await value('#source'), tirmok.convert('kRXfN', 'LPXKBD', 'UTF-8'));
   await page.keyboard.type('a');
   assert.equal(await value('#source'), 'కృష్ణ');
+  // Select all and delete starts again; so does the Clear button.
+  await page.keyboard.down('Control');
+  await page.keyboard.press('KeyA');
+  await page.keyboard.up('Control');
+  await page.keyboard.press('Backspace');
+  assert.equal(await text('#keys'), '');
+  await page.keyboard.type('telugu');
+  assert.equal(await value('#source'), 'తెలుగు');
+  await page.click('#clear');
+  assert.deepEqual([await value('#source'), await text('#keys'), await value('#result')], ['', '', '']);
+  assert.equal(await text('#convert-error'), '');
 });
 
 test('pasted Telugu becomes ISO 15919 as the native tool writes it', async () => {
@@ -120,6 +131,17 @@ test('Braille beside its Unicode cells, date words, and a clear message for inva
   assert.match(await text('#convert-error'), /^Error: TELTRANS text is 8-bit: character U\+0C24 at position 0/);
   assert.equal(await page.$eval('#source', (e) => e.getAttribute('aria-invalid')), 'true');
   assert.equal(await value('#result'), '');
+});
+
+test('opened from a file, the page says to serve it instead of staying silent', async () => {
+  const local = await chromium.browser.newPage();
+  try {
+    await local.goto(`file://${pageDir}/index.html`);
+    await local.waitForFunction(() => document.getElementById('loading').getAttribute('role') === 'alert');
+    assert.match(await local.$eval('#loading', (e) => e.textContent), /only from a web server/);
+  } finally {
+    await local.close();
+  }
 });
 
 test('the page asks nothing of any other site and reports no errors', () => {
