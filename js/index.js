@@ -241,10 +241,11 @@ const OUT_OF_MEMORY = 2;
 
 function convertPiece(text, from, to, fromName, toName, propertyList) {
   const input = store(text, from);
-  // Status and required size, two 32-bit values.
-  const report = allocate(8);
+  let report = 0;
   let output = 0;
   try {
+    // Status and required size, two 32-bit values.
+    report = allocate(8);
     // Most text grows at most fourfold; a result that needs more is told its exact size and converted once more.
     let capacity = Math.min(4 * text.length + 64, 0x7fffffff);
     for (let attempt = 0; attempt < 2; attempt++) {
@@ -261,7 +262,7 @@ function convertPiece(text, from, to, fromName, toName, propertyList) {
     throw new RangeError(`${from.name} to ${to.name}: the result did not fit the size the library asked for`);
   } finally {
     core._free(input);
-    core._free(report);
+    if (report !== 0) core._free(report);
     if (output !== 0) core._free(output);
   }
 }

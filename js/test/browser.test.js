@@ -106,7 +106,7 @@ test('a word list sorts in dictionary order as the native tool sorts it', async 
   assert.equal(await text('#sort-status'), 'Sorted 300 words.');
 });
 
-test('Braille beside its Unicode cells, date words, and a clear message for invalid input', async () => {
+test('Braille beside its Unicode cells, date words, and a clear message for invalid input', async (t) => {
   await page.select('#from', 'UTF-8');
   await page.select('#to', 'BRAILLE');
   await page.click('#nemeth');
@@ -125,6 +125,7 @@ test('Braille beside its Unicode cells, date words, and a clear message for inva
 
   mkdirSync(outputDir, { recursive: true });
   await page.screenshot({ path: join(outputDir, 'page.png'), fullPage: true });
+  t.diagnostic(`screenshot of the page for review: ${join(outputDir, 'page.png')}`);
 
   await page.select('#from', 'TELTRANS');
   await paste(page, '#source', 'తెలుగు');
