@@ -43,6 +43,12 @@ test('phonetic typing mode: keys become Telugu as typed, Backspace takes back on
   assert.equal(await value('#source'), 'కృష్ణ');
   assert.equal(await value('#result'), tirmok.convert('kRXfNa', 'LPXKBD', 'ISO15919_UTF_8'));
   assert.equal(await text('#keys'), 'kRXfNa');
+  // Only what belongs to the chosen formats is shown.
+  const shown = (selector) => page.$eval(selector, (e) => getComputedStyle(e).display !== 'none');
+  assert.deepEqual(
+    [await shown('#typing-option'), await shown('#keystrokes'), await shown('#braille-options'), await shown('#cells-pane')],
+    [true, true, false, false],
+  );
   await page.keyboard.press('Backspace');
   assert.equal(await value('#source'), tirmok.convert('kRXfN', 'LPXKBD', 'UTF-8'));
   await page.keyboard.type('a');
