@@ -1,11 +1,12 @@
-# Entry points: `make test` (every test: normal, ASan+UBSan and TSan builds, fuzz smoke run), `make demo`, `make bench`, `make fuzz`.
+# Entry points: `make test` (every test: normal, ASan+UBSan and TSan builds, fuzz smoke run, the npm package and
+# the converter page), `make demo`, `make bench`, `make fuzz`, `make web`, `make bench-js`.
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
 BUILD_TSAN ?= build-tsan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench python python-test clean
+.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench python python-test clean web test-js bench-js
 
 all: build
 
@@ -16,7 +17,7 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-normal test-sanitize test-tsan fuzz-smoke
+test: test-normal test-sanitize test-tsan fuzz-smoke test-js
 
 test-normal: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -69,5 +70,31 @@ bench: deps
 	cmake --build build-bench -j $(JOBS)
 	build-bench/bench/tirmok_bench $(BENCH_ARGS)
 
+# WebAssembly build (emscripten), the npm package and the converter page, all in $(BUILD_WEB).
+BUILD_WEB ?= build-web
+web: deps
+	JOBS=$(JOBS) scripts/build-web.sh $(BUILD_WEB)
+	@echo "npm package:    $(BUILD_WEB)/js  (npm install $(CURDIR)/$(BUILD_WEB)/js, then import 'tirmok')"
+	@echo "converter page: $(BUILD_WEB)/page  (serve the folder and open it, for instance:"
+	@echo "                python3 -m http.server -b 127.0.0.1 -d $(BUILD_WEB)/page 8000, then http://127.0.0.1:8000/)"
+
+# puppeteer-core for the browser test, exactly as js/package-lock.json pins it (it downloads no browser).
+js/node_modules/.package-lock.json: js/package.json js/package-lock.json
+	cd js && npm ci --no-audit --no-fund
+
+# The npm package against the native tool, then the page in headless chromium (screenshot in $(BUILD_WEB)/test-output).
+test-js: build web js/node_modules/.package-lock.json
+	TIRMOK_TOOL=$(BUILD)/tirmok TIRMOK_PACKAGE=$(BUILD_WEB)/js TIRMOK_PAGE=$(BUILD_WEB)/page \
+	  TIRMOK_TEST_OUTPUT=$(BUILD_WEB)/test-output node --test js/test/tirmok.test.js js/test/browser.test.js
+
+# The package's speed in Node against the native library (Release) on the same text, the .wasm size, and the
+# time the page takes to convert a 1 MB paste.
+bench-js: deps web js/node_modules/.package-lock.json
+	cmake -S . -B build-bench-js -DCMAKE_BUILD_TYPE=Release -DTIRMOK_TESTS=OFF -DTIRMOK_TOOLS=OFF
+	cmake --build build-bench-js -j $(JOBS) --target tirmok
+	$(CXX) -O2 -std=c++20 -Iinclude js/bench/native_bench.cpp -Lbuild-bench-js -ltirmok \
+	  -Wl,-rpath,$(CURDIR)/build-bench-js -o build-bench-js/native_bench
+	node js/bench/bench.mjs $(BUILD_WEB)/js build-bench-js/native_bench bench/data/te_text_300k.txt $(BUILD_WEB)/page
+
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench python/build python/dist python/tirmok.egg-info
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench build-bench-js $(BUILD_WEB) python/build python/dist python/tirmok.egg-info

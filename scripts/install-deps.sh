@@ -28,6 +28,13 @@ command -v /usr/bin/time >/dev/null 2>&1 || need+=(time)
 # The fuzz targets need clang and its libFuzzer runtime.
 command -v clang++-14 >/dev/null 2>&1 || command -v clang++ >/dev/null 2>&1 || need+=(clang-14)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
+# The WebAssembly build, the npm package's tests and the converter page's browser test (with a Telugu font, so
+# that its screenshot shows the text).
+command -v emcc >/dev/null 2>&1 || need+=(emscripten)
+command -v node >/dev/null 2>&1 || need+=(nodejs)
+command -v npm >/dev/null 2>&1 || need+=(npm)
+command -v chromium >/dev/null 2>&1 || need+=(chromium)
+[ -d /usr/share/fonts/truetype/lohit-telugu ] || need+=(fonts-lohit-telu)
 
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
