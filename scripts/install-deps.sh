@@ -25,6 +25,8 @@ py_has ensurepip || need+=(python3-venv)
 # The benchmarks time ICU beside the library when it is there.
 [ -f /usr/include/unicode/ucol.h ] || need+=(libicu-dev)
 command -v /usr/bin/time >/dev/null 2>&1 || need+=(time)
+# The installed-library test builds consumers through pkg-config.
+command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)
 # The fuzz targets need clang and its libFuzzer runtime.
 command -v clang++-14 >/dev/null 2>&1 || command -v clang++ >/dev/null 2>&1 || need+=(clang-14)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
