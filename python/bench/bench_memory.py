@@ -5,7 +5,7 @@
 
 Makes MEGABYTES (default 100) of UTF-8 running Telugu text (/work/shared/corpus/te_text_1mb.txt repeated, else the
 repository's word sample) and converts it, each way in a fresh process: LpxConvert through ctypes (into a buffer
-the size of its result) and tirmok.convert (str in, str out). Each process reports its peak resident memory above
+the size of its result, from malloc as a C caller has it) and tirmok.convert (str in, str out). Each process reports its peak resident memory above
 what it held before the conversion, which already includes the input as the caller has it.
 """
 
@@ -36,7 +36,12 @@ before = current()
 if way == "lpx":
     out_format = Format.parse(target)
     capacity = int(sys.argv[5]) + 1
-    output = ctypes.create_string_buffer(capacity * out_format.unit_bytes)
+    # Allocated as a C caller allocates it (malloc, pages untouched until written), so that both ways pay for
+    # the pages their result takes.
+    libc = ctypes.CDLL(None)
+    libc.malloc.restype = ctypes.c_void_p
+    libc.malloc.argtypes = [ctypes.c_size_t]
+    output = libc.malloc(capacity * out_format.unit_bytes)
     lib = _native.lib
     lib.LpxConvert.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int32]
     lib.LpxConvert.restype = ctypes.c_int32
