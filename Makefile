@@ -1,11 +1,12 @@
-# Entry points: `make test` (every test: normal, ASan+UBSan and TSan builds, fuzz smoke run), `make demo`, `make bench`, `make fuzz`.
+# Entry points: `make test` (every test: normal, ASan+UBSan and TSan builds, the Debian packages, fuzz smoke run),
+# `make demo`, `make deb`, `make bench`, `make fuzz`.
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
 BUILD_TSAN ?= build-tsan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench python clean
+.PHONY: all deps build test test-normal test-sanitize test-tsan demo deb test-deb bench python clean
 
 all: build
 
@@ -16,7 +17,7 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-normal test-sanitize test-tsan fuzz-smoke
+test: test-normal test-sanitize test-tsan test-deb fuzz-smoke
 
 test-normal: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -51,8 +52,28 @@ python: build
 	cp $(BUILD)/libtirmok.so python/tirmok/libtirmok.so
 	cd python && python3 -c "import tirmok; print('tirmok', tirmok.__version__, 'ready:', len(tirmok.FORMATS), 'formats')"
 
-demo: build
-	@scripts/demo.sh $(BUILD)/tirmok
+# The library and the tool only, in a folder of their own: no tests, benchmarks or fuzzers, and nothing to install
+# beyond a C++ compiler and CMake.
+BUILD_DEMO ?= build-demo
+demo:
+	@scripts/install-deps.sh build
+	cmake -S . -B $(BUILD_DEMO) -DCMAKE_BUILD_TYPE=Release -DTIRMOK_TESTS=OFF -DTIRMOK_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DEMO) -j $(JOBS)
+	@scripts/demo.sh $(BUILD_DEMO)/tirmok
+
+# Debian packages of the library, its development files and the tool (cmake/packaging.cmake), built in their own
+# folder for /usr; scripts/check-deb.sh unpacks them into a throwaway root and runs the tool from there.
+BUILD_DEB ?= build-deb
+deb:
+	@scripts/install-deps.sh deb
+	cmake -S . -B $(BUILD_DEB) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DTIRMOK_TESTS=OFF \
+	  -DTIRMOK_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DEB) -j $(JOBS)
+	cd $(BUILD_DEB) && cpack -G DEB
+	@ls -l $(BUILD_DEB)/*.deb
+
+test-deb: deps deb
+	scripts/check-deb.sh $(BUILD_DEB)
 
 # Benchmarks on real Telugu text, ICU side by side when it is installed; a larger UTF-8 file can be given as
 # TIRMOK_BENCH_FILE=path, and Google Benchmark flags as BENCH_ARGS (e.g. BENCH_ARGS=--benchmark_filter=compare).
@@ -64,4 +85,4 @@ bench: deps
 	build-bench/bench/tirmok_bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench
+	rm -rf $(BUILD) $(BUILD_DEMO) $(BUILD_DEB) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench
