@@ -1,12 +1,13 @@
-# Entry points: `make test` (every test: normal, ASan+UBSan and TSan builds, fuzz smoke run, the npm package and
-# the converter page), `make demo`, `make bench`, `make fuzz`, `make web`, `make bench-js`.
+# Entry points: `make test` (every test: normal, ASan+UBSan and TSan builds, the Debian packages, fuzz smoke run,
+# the npm package and the converter page), `make demo`, `make deb`, `make bench`, `make fuzz`, `make web`,
+# `make bench-js`.
 BUILD ?= build
 BUILD_SAN ?= build-sanitize
 BUILD_TSAN ?= build-tsan
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build test test-normal test-sanitize test-tsan demo bench python python-test clean web test-js bench-js
+.PHONY: all deps build test test-normal test-sanitize test-tsan demo deb test-deb bench python python-test clean web test-js bench-js
 
 all: build
 
@@ -17,7 +18,7 @@ build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: test-normal test-sanitize test-tsan fuzz-smoke test-js
+test: test-normal test-sanitize test-tsan test-deb fuzz-smoke test-js
 
 test-normal: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -58,8 +59,28 @@ python-test: build
 	TIRMOK_LIBRARY=$(BUILD)/libtirmok.so TIRMOK_TOOL=$(BUILD)/tirmok PYTHONDONTWRITEBYTECODE=1 \
 	  $(PYTHON) -m pytest -q -p no:cacheprovider python/tests
 
-demo: build
-	@scripts/demo.sh $(BUILD)/tirmok
+# The library and the tool only, in a folder of their own: no tests, benchmarks or fuzzers, and nothing to install
+# beyond a C++ compiler and CMake.
+BUILD_DEMO ?= build-demo
+demo:
+	@scripts/install-deps.sh build
+	cmake -S . -B $(BUILD_DEMO) -DCMAKE_BUILD_TYPE=Release -DTIRMOK_TESTS=OFF -DTIRMOK_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DEMO) -j $(JOBS)
+	@scripts/demo.sh $(BUILD_DEMO)/tirmok
+
+# Debian packages of the library, its development files and the tool (cmake/packaging.cmake), built in their own
+# folder for /usr; scripts/check-deb.sh unpacks them into a throwaway root and runs the tool from there.
+BUILD_DEB ?= build-deb
+deb:
+	@scripts/install-deps.sh deb
+	cmake -S . -B $(BUILD_DEB) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DTIRMOK_TESTS=OFF \
+	  -DTIRMOK_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DEB) -j $(JOBS)
+	cd $(BUILD_DEB) && cpack -G DEB
+	@ls -l $(BUILD_DEB)/*.deb
+
+test-deb: deps deb
+	scripts/check-deb.sh $(BUILD_DEB)
 
 # Benchmarks on real Telugu text, ICU side by side when it is installed; a larger UTF-8 file can be given as
 # TIRMOK_BENCH_FILE=path, and Google Benchmark flags as BENCH_ARGS (e.g. BENCH_ARGS=--benchmark_filter=compare).
@@ -97,4 +118,4 @@ bench-js: deps web js/node_modules/.package-lock.json
 	node js/bench/bench.mjs $(BUILD_WEB)/js build-bench-js/native_bench bench/data/te_text_300k.txt $(BUILD_WEB)/page
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench build-bench-js $(BUILD_WEB) python/build python/dist python/tirmok.egg-info
+	rm -rf $(BUILD) $(BUILD_DEMO) $(BUILD_DEB) $(BUILD_SAN) $(BUILD_TSAN) $(FUZZ_BUILD) build-bench build-bench-js $(BUILD_WEB) python/build python/dist python/tirmok.egg-info

@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "input_check.h"
 #include "stream.h"
 #include "tirmok/tirmok.hpp"
 
@@ -389,5 +391,125 @@ TEST_F(ToolCommand, OutOfMemoryIsAnError) {
   EXPECT_NE(Read("stderr.txt").find("out of memory"), std::string::npos);
 }
 #endif
+
+
+// Each case: bytes, their encoding, and the offset of the first ill-formed
+// sequence (-1 for none), fed whole and one byte at a time.
+TEST(ToolInputCheck, FirstIllFormedSequence) {
+  using tirmok::tool::Encoding;
+  const struct {
+    std::string bytes;
+    Encoding encoding;
+    long long first;
+  } cases[] = {
+      {"ab\xE0\xB0\x95", Encoding::kUtf8, -1},
+      {"ab\xFF" "cd", Encoding::kUtf8, 2},
+      {"a\xE0\xB0", Encoding::kUtf8, 1},            // cut off at the end
+      {"a\xE0\xB0z\xE0\xB0\x95", Encoding::kUtf8, 1},  // broken off inside
+      {"\xC0\xAF", Encoding::kUtf8, 0},              // overlong
+      {"x\xED\xA0\x80", Encoding::kUtf8, 1},         // a surrogate
+      {"\xF4\x90\x80\x80", Encoding::kUtf8, 0},      // past U+10FFFF
+      {"\xF0\x9F\x98\x80", Encoding::kUtf8, -1},
+      {std::string("\x15\x0C\x3D\xD8\x00\xDE", 6), Encoding::kUtf16Le, -1},
+      {std::string("\x15\x0C\x00\xDE", 4), Encoding::kUtf16Le, 2},        // a lone low surrogate
+      {std::string("\x3D\xD8\x41\x00", 4), Encoding::kUtf16Le, 0},        // a high one without its low
+      {std::string("\x41\x00\x3D\xD8", 4), Encoding::kUtf16Le, 2},        // ... at the end
+      {"\xFF\xFE", Encoding::kBytes, -1},
+  };
+  for (const auto& c : cases) {
+    for (const bool bytewise : {false, true}) {
+      tirmok::tool::WellFormedCheck check(c.encoding);
+      if (bytewise) {
+        for (const char b : c.bytes) check.Feed(&b, 1);
+      } else {
+        check.Feed(c.bytes.data(), c.bytes.size());
+      }
+      check.Finish();
+      const long long got = check.FirstInvalid() ? static_cast<long long>(*check.FirstInvalid()) : -1;
+      EXPECT_EQ(got, c.first) << "case " << (&c - cases) << (bytewise ? " bytewise" : "");
+    }
+  }
+}
+
+TEST_F(ToolCommand, ArgumentsAsGetoptTakesThem) {
+  Write("a.txt", "kalaM\n");
+  Write("b.txt", "telugu\n");
+  const std::string both = "\u0C15\u0C32\u0C02\n\u0C24\u0C46\u0C32\u0C41\u0C17\u0C41\n";
+  const struct {
+    const char* command;
+    std::string out;
+  } ok[] = {
+      {"$T convert --from TELTRANS --to UTF-8 a.txt b.txt", both},
+      {"$T convert --from=TELTRANS --to=UTF-8 a.txt b.txt", both},
+      {"$T convert -fTELTRANS -t UTF-8 a.txt -- b.txt", both},
+      {"cat b.txt | $T convert a.txt -f TELTRANS - -t UTF-8", both},
+      {"$T convert -f TELTRANS -t TELTRANS -s LPX_KEY_LANGUAGE=marathi -s LPX_KEY_NEMETH=False a.txt", "kalaM\n"},
+      {"$T -V", "tirmok 0.1.0\n"},
+      {"$T sort --version", "tirmok 0.1.0\n"},
+      {"$T compare --format=TELTRANS -- ka -ka", "1\n"},
+  };
+  for (const auto& c : ok) {
+    EXPECT_EQ(Run(std::string(c.command) + " > out.txt"), 0) << c.command << Read("stderr.txt");
+    EXPECT_EQ(Read("out.txt"), c.out) << c.command;
+  }
+  EXPECT_EQ(Run("$T convert -f TELTRANS -t UTF-8 -o both.txt a.txt b.txt"), 0);
+  EXPECT_EQ(Read("both.txt"), both);
+  // Refused with status 2 and a message naming what is valid.
+  const struct {
+    const char* command;
+    const char* message;
+  } refused[] = {
+      {"$T convert -f UTF-8 -t UTF-8 --set FOO=BAR a.txt", "valid properties: LPX_KEY_NEMETH"},
+      {"$T convert -f UTF-8 -t UTF-8 -s LPX_KEY_LANGUAGE=KLINGON a.txt", "valid values: BENGALI, ASSAMESE, MARATHI"},
+      {"$T convert -f UTF-8 -t UTF-8 -s LPX_KEY_NEMETH=yes a.txt", "valid values: TRUE, FALSE"},
+      {"$T convert -f UTF-8 -t UTF-8 --frob a.txt", "unknown option '--frob'"},
+      {"$T convert -f UTF-8 -t UTF-8 -o", "option '-o' needs a value"},
+      {"$T convert -f UTF-8 -t KLINGON", "valid formats: TELTRANS"},
+      {"$T convert -f UTF-8 -t TELTRANS --bom a.txt", "--bom needs UTF-8 or UTF-16"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_EQ(Run(c.command), 2) << c.command;
+    EXPECT_NE(Read("stderr.txt").find(c.message), std::string::npos) << c.command << ": " << Read("stderr.txt");
+  }
+}
+
+TEST_F(ToolCommand, ByteOrderMarksUtf16BigEndianAndStrict) {
+  const std::string ka = "\u0C15";
+  Write("bom.txt", "\xEF\xBB\xBF" + ka + "\n");
+  Write("be-bom.txt", std::string("\xFE\xFF\x0C\x15\x00\n", 6));
+  Write("be.txt", std::string("\x0C\x15\x00\n", 4));
+  Write("le-bom.txt", std::string("\xFF\xFE\x15\x0C\n\x00", 6));
+  const struct {
+    const char* command;
+    std::string out;
+  } cases[] = {
+      {"$T convert -f UTF-8 -t TELTRANS bom.txt", "ka\n"},
+      {"$T convert -f UTF-8 -t UTF-8 bom.txt", ka + "\n"},
+      {"$T convert -f UTF-8 -t UTF-8 --bom bom.txt", "\xEF\xBB\xBF" + ka + "\n"},
+      {"$T convert -f UNICODE -t UTF-8 --utf16 be-bom.txt", ka + "\n"},
+      {"$T convert -f UNICODE -t UTF-8 --utf16 le-bom.txt", ka + "\n"},
+      {"$T convert -f UNICODE -t UTF-8 --utf16=be be.txt", ka + "\n"},
+      {"$T convert -f UNICODE -t UNICODE --utf16=BE be.txt", std::string("\x0C\x15\x00\n", 4)},
+      {"$T convert -f UTF-8 -t UNICODE --utf16=be --bom bom.txt", std::string("\xFE\xFF\x0C\x15\x00\n", 6)},
+      {"$T convert -f UTF-8 -t UNICODE --utf16 --bom bom.txt", std::string("\xFF\xFE\x15\x0C\n\x00", 6)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run(std::string(c.command) + " > out.txt"), 0) << c.command << Read("stderr.txt");
+    EXPECT_EQ(Read("out.txt"), c.out) << c.command;
+  }
+  // Invalid input: converted as before with one warning per file naming the
+  // first offset; --strict stops there with status 1.
+  Write("bad.txt", "ab\xFF" "cd\xFF\n");
+  EXPECT_EQ(Run("$T convert -f UTF-8 -t UTF-8 bad.txt bad.txt > out.txt"), 0);
+  EXPECT_EQ(Read("out.txt"), "ab\uFFFD" "cd\uFFFD\nab\uFFFD" "cd\uFFFD\n");
+  const std::string warned = Read("stderr.txt");
+  EXPECT_NE(warned.find("'bad.txt': invalid UTF-8 at byte 2"), std::string::npos) << warned;
+  EXPECT_EQ(std::count(warned.begin(), warned.end(), '\n'), 2) << warned;
+  EXPECT_EQ(Run("$T convert -f UTF-8 -t UTF-8 --strict bom.txt bad.txt > out.txt"), 1);
+  EXPECT_NE(Read("stderr.txt").find("'bad.txt': invalid UTF-8 at byte 2"), std::string::npos);
+  Write("lone.txt", std::string("\xFE\xFF\x00\x41\xD8\x00", 6));
+  EXPECT_EQ(Run("$T convert -f UNICODE -t UTF-8 --utf16 --strict -o out.txt lone.txt"), 1);
+  EXPECT_NE(Read("stderr.txt").find("invalid UTF-16 at byte 4"), std::string::npos) << Read("stderr.txt");
+}
 
 }  // namespace

@@ -31,15 +31,25 @@ class Piece {
 
   void Clear() { size_ = 0; }
   void Push(Unit u) {
-    if (size_ < kCapacity) units_[size_++] = u;
+    // Compared as unsigned so the compiler sees the index is never negative
+    // (size_ never is, but GCC cannot follow that across the steps that
+    // inline this and warns of a write before the buffer).
+    const auto at = static_cast<std::uint32_t>(size_);
+    if (at < static_cast<std::uint32_t>(kCapacity)) {
+      units_[at] = u;
+      size_ = static_cast<std::int32_t>(at + 1);
+    }
   }
   void Append(std::span<const Unit> units) {
     const auto n = static_cast<std::int32_t>(units.size());
     if (n <= kCapacity - size_) {
       CopyUnits(units_ + size_, units.data(), n);
       size_ += n;
-    } else {
-      for (Unit u : units) Push(u);
+    } else if (size_ >= 0 && size_ < kCapacity) {
+      // What fits, as Push would take it unit by unit.
+      const std::int32_t room = kCapacity - size_;
+      CopyUnits(units_ + size_, units.data(), room);
+      size_ = kCapacity;
     }
   }
   void Append(const Piece& other) { Append(other.View()); }

@@ -4,17 +4,21 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <getopt.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/utf.h"
 #include "module/formats.h"
+#include "input_check.h"
 #include "output.h"
 #include "stream.h"
 #include "tirmok/tirmok.h"
@@ -28,8 +32,8 @@ constexpr char kUsage[] =
     "usage: tirmok <command> [options]\n"
     "\n"
     "commands:\n"
-    "  convert --from FORMAT --to FORMAT [--set KEY=VALUE]... [-o FILE] [FILE]\n"
-    "                      convert a file (or standard input)\n"
+    "  convert -f FORMAT -t FORMAT [-s KEY=VALUE]... [-o FILE] [FILE...]\n"
+    "                      convert files (or standard input) into one output\n"
     "  sort [--format FORMAT] [FILE]\n"
     "                      write the lines in Telugu dictionary order\n"
     "  compare --format FORMAT A B\n"
@@ -39,7 +43,8 @@ constexpr char kUsage[] =
     "  formats             list the formats\n"
     "\n"
     "Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919, BRAILLE_UNICODE) is read\n"
-    "and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n";
+    "and written as UTF-8 unless --utf16 asks for UTF-16 bytes.\n"
+    "Every command takes -h (--help) and -V (--version).\n";
 
 struct UsageError {
   std::string message;
@@ -79,6 +84,7 @@ class Input {
   }
 
   std::FILE* File() const { return file_; }
+  const std::string& Name() const { return name_; }
 
   // Reads up to `size` bytes; 0 at the end. Throws on a read error.
   std::size_t Read(char* buffer, std::size_t size) {
@@ -99,22 +105,101 @@ class Input {
   std::FILE* file_ = nullptr;
 };
 
-struct ConvertOptions {
-  std::optional<tirmok::Format> from, to;
-  std::string input, output;
-  bool utf16 = false;
+// Shown on -h or -V: the command ends there with status 0.
+struct Shown {};
+
+constexpr int kLongOnly = 256;  // getopt values of options without a short form start here
+
+// Parses a command's options as getopt_long does (argv[1] is the command):
+// "--from=X", "--from X", "-fX", "-f X", options and operands in any order,
+// "--" ending the options. -h prints `help`, -V the version; `handle` gets
+// every other option with its value. Returns the operands in order.
+std::vector<std::string> ParseOptions(int argc, char** argv, const std::string& shortOptions,
+                                      const std::vector<option>& longOptions, const std::string& help,
+                                      const std::function<void(int, const char*)>& handle) {
+  std::vector<option> options = longOptions;
+  options.push_back({"help", no_argument, nullptr, 'h'});
+  options.push_back({"version", no_argument, nullptr, 'V'});
+  options.push_back({nullptr, 0, nullptr, 0});
+  const std::string shorts = ":" + shortOptions + "hV";
+  opterr = 0;
+  optind = 1;
+  const int count = argc - 1;
+  char** args = argv + 1;
+  for (;;) {
+    const int c = getopt_long(count, args, shorts.c_str(), options.data(), nullptr);
+    if (c == -1) break;
+    if (c == 'h') {
+      tirmok::tool::WriteStandardOutput(help);
+      throw Shown{};
+    }
+    if (c == 'V') {
+      tirmok::tool::WriteStandardOutput(std::string(kVersion) + "\n");
+      throw Shown{};
+    }
+    // A long option names itself; a short one may sit in a cluster ("-xf").
+    const char* element = optind >= 1 && optind <= count ? args[optind - 1] : "";
+    std::string given = std::strncmp(element, "--", 2) == 0 ? std::string(element).substr(0, std::string(element).find('='))
+                                                           : std::string("-") + static_cast<char>(optopt);
+    if (c == '?') throw UsageError{"unknown option '" + given + "' for " + argv[1] + "; see tirmok " + argv[1] + " -h"};
+    if (c == ':') throw UsageError{"option '" + given + "' needs a value"};
+    handle(c, optarg);
+  }
+  return std::vector<std::string>(args + optind, args + count);
+}
+
+// The properties a converter reads, and the values each takes: with any
+// other key or value a --set would change nothing, so it is refused.
+struct PropertyRule {
+  std::string_view key;
+  std::vector<std::string_view> values;  // compared without regard to case
 };
+
+const std::vector<PropertyRule>& PropertyRules() {
+  static const std::vector<PropertyRule> rules = {
+      {LPX_KEY_NEMETH, {"TRUE", "FALSE"}},
+      {LPX_KEY_SUBSCRIPT, {"TRUE", "FALSE"}},
+      {LPX_KEY_SUPERSCRIPT, {"TRUE", "FALSE"}},
+      // INSCRIPT layout variants; without the property the standard layout.
+      {LPX_KEY_LANGUAGE, {"BENGALI", "ASSAMESE", "MARATHI"}},
+  };
+  return rules;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
+std::string Joined(const std::vector<std::string_view>& words) {
+  std::string out;
+  for (const auto w : words) out += (out.empty() ? "" : ", ") + std::string(w);
+  return out;
+}
 
 // A later --set of the same key replaces the earlier value, as LpxSetProperty does.
 void SetProperty(tirmok::tool::PropertyList& properties, const std::string& assignment) {
   const auto eq = assignment.find('=');
   if (eq == std::string::npos || eq == 0) throw UsageError{"--set needs KEY=VALUE, got '" + assignment + "'"};
-  properties.insert_or_assign(assignment.substr(0, eq), assignment.substr(eq + 1));
-}
-
-std::string NextArgument(int& i, int argc, char** argv, const char* option) {
-  if (i + 1 >= argc) throw UsageError{std::string(option) + " needs a value"};
-  return argv[++i];
+  const std::string key = assignment.substr(0, eq);
+  const std::string value = assignment.substr(eq + 1);
+  std::vector<std::string_view> keys;
+  for (const auto& rule : PropertyRules()) {
+    keys.push_back(rule.key);
+    if (rule.key != key) continue;
+    for (const auto valid : rule.values) {
+      if (SameLetters(valid, value)) {
+        properties.insert_or_assign(key, value);
+        return;
+      }
+    }
+    throw UsageError{"unknown value '" + value + "' for " + key + "; valid values: " + Joined(rule.values)};
+  }
+  throw UsageError{"unknown property '" + key + "'; valid properties: " + Joined(keys)};
 }
 
 // A progress line on standard error for long inputs, only when it is a terminal.
@@ -152,48 +237,148 @@ class Progress {
   std::uint64_t shown_ = 0;
 };
 
+using tirmok::tool::Encoding;
+
+struct ConvertOptions {
+  std::optional<tirmok::Format> from, to;
+  std::vector<std::string> inputs;
+  std::string output;
+  bool utf16 = false;
+  Encoding utf16Order = Encoding::kUtf16Le;
+  bool detectOrder = true;  // --utf16 without a stated order: a byte order mark may say
+  bool strict = false;
+  bool bom = false;
+};
+
+// How the bytes of text in `format` carry it.
+Encoding EncodingOf(tirmok::Format format, const ConvertOptions& options) {
+  if (tirmok::IsWide(format)) return options.utf16 ? options.utf16Order : Encoding::kUtf8;
+  if (format == tirmok::Format::kUtf8 || format == tirmok::Format::kIso15919Utf8) return Encoding::kUtf8;
+  return Encoding::kBytes;
+}
+
+const char* EncodingName(Encoding encoding) { return encoding == Encoding::kUtf8 ? "UTF-8" : "UTF-16"; }
+
+// Converts one input file into `sink`: a byte order mark at its start is
+// taken off, UTF-16BE turned into the converter's byte order, and the text
+// checked to be well-formed (an error with --strict, else a warning once).
+void ConvertFile(const std::string& path, const ConvertOptions& options, const tirmok::tool::TextConverter& converter,
+                 const std::function<void(std::string_view)>& sink) {
+  Input input(path);
+  Progress progress(input.File());
+  Encoding encoding = EncodingOf(*options.from, options);
+  std::string ahead;  // bytes read to look for a byte order mark, not yet given to the converter
+  char first[3];
+  while (ahead.size() < sizeof first) {
+    const std::size_t n = input.Read(first, sizeof first - ahead.size());
+    if (n == 0) break;
+    ahead.append(first, n);
+  }
+  const std::size_t mark = tirmok::tool::ByteOrderMark(ahead, encoding, options.detectOrder);
+  ahead.erase(0, mark);
+  const bool swap = encoding == Encoding::kUtf16Be;
+  tirmok::tool::WellFormedCheck check(swap ? Encoding::kUtf16Le : encoding);
+  const auto fail = [&](std::uint64_t offset) {
+    return tirmok::tool::ToolError(input.Name() + ": invalid " + EncodingName(encoding) + " at byte " +
+                                   std::to_string(offset + mark));
+  };
+  const auto raw = [&](char* buffer, std::size_t size) {
+    if (ahead.empty()) return input.Read(buffer, size);
+    const std::size_t n = std::min(size, ahead.size());
+    std::memcpy(buffer, ahead.data(), n);
+    ahead.erase(0, n);
+    return n;
+  };
+  const std::size_t unit = encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be ? 2 : 1;
+  tirmok::tool::ConvertStream(
+      converter,
+      [&](char* buffer, std::size_t size) {
+        if (unit == 2 && size >= 2) size &= ~std::size_t{1};
+        std::size_t n = raw(buffer, size);
+        // Whole units only, so that each can be turned round where it is.
+        if (unit == 2 && n % 2 == 1 && n < size) n += raw(buffer + n, 1);
+        if (swap) tirmok::tool::SwapUnits(buffer, n);
+        check.Feed(buffer, n);
+        if (options.strict && check.FirstInvalid()) throw fail(*check.FirstInvalid());
+        progress.Advance(n);
+        return n;
+      },
+      sink);
+  check.Finish();
+  progress.Finish();
+  if (const auto offset = check.FirstInvalid()) {
+    if (options.strict) throw fail(*offset);
+    std::fprintf(stderr, "tirmok: warning: %s: invalid %s at byte %llu (first of the file); converted as read\n",
+                 input.Name().c_str(), EncodingName(encoding), static_cast<unsigned long long>(*offset + mark));
+  }
+}
+
+constexpr char kConvertHelp[] =
+    "usage: tirmok convert -f FORMAT -t FORMAT [-s KEY=VALUE]... [--utf16[=le|be]] [--strict] [--bom]\n"
+    "                      [-o FILE] [FILE...]\n"
+    "\n"
+    "Converts each FILE in turn (standard input without FILE, or for -) and writes the\n"
+    "results one after another to standard output or to FILE given with -o.\n"
+    "\n"
+    "  -f, --from FORMAT     the input's format\n"
+    "  -t, --to FORMAT       the output's format\n"
+    "  -s, --set KEY=VALUE   a property for the conversion (may be repeated):\n"
+    "                        LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT, LPX_KEY_SUPERSCRIPT take TRUE or FALSE;\n"
+    "                        LPX_KEY_LANGUAGE takes BENGALI, ASSAMESE or MARATHI (INSCRIPT layouts)\n"
+    "  -o, --output FILE     replaced only when all of it was written (it may also be an input)\n"
+    "      --utf16[=ORDER]   read and write the 16-bit formats (UNICODE, COLLCODE, ISO15919,\n"
+    "                        BRAILLE_UNICODE)\n"
+    "                        as UTF-16 bytes instead of UTF-8: ORDER le or be; without ORDER a\n"
+    "                        byte order mark says, else little-endian (output: little-endian)\n"
+    "      --strict          stop with status 1 at the first invalid UTF-8 or UTF-16 sequence\n"
+    "                        (by default it is converted as read and a warning names its offset)\n"
+    "      --bom             start UTF-8 or UTF-16 output with a byte order mark\n"
+    "\n"
+    "A byte order mark at the start of UTF-8 or UTF-16 input is taken off, not converted.\n"
+    "The input is read in blocks of about 256 KiB that end at a line end or a blank where\n"
+    "no conversion step looks across, so text with ordinary word spacing takes bounded\n"
+    "memory whatever its line length; a stretch of more than 64 MiB without such a point\n"
+    "is an error (Braille read back is cut only where a zero unit ends a string).\n"
+    "\n"
+    "BRAILLE and BRAILLE_UNICODE write Telugu letters, signs and digits (ASCII and Telugu)\n"
+    "and leave out characters they have no cell for, such as Latin letters and other\n"
+    "scripts; read back, they need the properties they were written with.\n";
+
 int Convert(int argc, char** argv) {
   ConvertOptions options;
-  std::vector<std::string> properties;
-  for (int i = 2; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--from") {
-      options.from = RequireFormat(NextArgument(i, argc, argv, "--from"));
-    } else if (arg == "--to") {
-      options.to = RequireFormat(NextArgument(i, argc, argv, "--to"));
-    } else if (arg == "--set") {
-      properties.push_back(NextArgument(i, argc, argv, "--set"));
-    } else if (arg == "-o" || arg == "--output") {
-      options.output = NextArgument(i, argc, argv, "-o");
-    } else if (arg == "--utf16") {
-      options.utf16 = true;
-    } else if (arg == "--help" || arg == "-h") {
-      tirmok::tool::WriteStandardOutput(
-          "usage: tirmok convert --from FORMAT --to FORMAT [--set KEY=VALUE]... [--utf16] [-o FILE] [FILE]\n"
-          "\n"
-          "Converts FILE (or standard input) and writes the result to standard output or FILE.\n"
-          "The result equals converting the whole input at once (a zero unit separates strings).\n"
-          "The input is read in blocks of about 256 KiB that end at a line end or a blank where\n"
-          "no conversion step looks across, so text with ordinary word spacing takes bounded\n"
-          "memory whatever its line length; a stretch of more than 64 MiB without such a point\n"
-          "is an error. FILE given with -o is replaced only when all of it was written (the input\n"
-          "may be the same file). Text of the 16-bit formats (UNICODE, COLLCODE, ISO15919,\n"
-          "BRAILLE_UNICODE) is read and written as UTF-8 unless --utf16 asks for UTF-16LE bytes.\n"
-          "--set KEY=VALUE sets a property (LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT,\n"
-          "LPX_KEY_SUPERSCRIPT, LPX_KEY_LANGUAGE) for the conversion; it may be repeated.\n"
-          "BRAILLE and BRAILLE_UNICODE write Telugu letters, signs and digits (ASCII and Telugu)\n"
-          "and leave out characters they have no cell for, such as Latin letters and other\n"
-          "scripts; read back, they need the properties they were written with.\n"
-          "\n"
-          "Formats: " +
-          FormatList() + "\n");
-      return 0;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      throw UsageError{"unknown option '" + arg + "'"};
-    } else {
-      options.input = arg;
-    }
-  }
+  tirmok::tool::PropertyList properties;
+  enum { kUtf16 = kLongOnly, kStrict, kBom };
+  options.inputs = ParseOptions(
+      argc, argv, "f:t:o:s:",
+      {{"from", required_argument, nullptr, 'f'},
+       {"to", required_argument, nullptr, 't'},
+       {"output", required_argument, nullptr, 'o'},
+       {"set", required_argument, nullptr, 's'},
+       {"utf16", optional_argument, nullptr, kUtf16},
+       {"strict", no_argument, nullptr, kStrict},
+       {"bom", no_argument, nullptr, kBom}},
+      std::string(kConvertHelp) + "\nFormats: " + FormatList() + "\n", [&](int c, const char* value) {
+        switch (c) {
+          case 'f': options.from = RequireFormat(value); break;
+          case 't': options.to = RequireFormat(value); break;
+          case 'o': options.output = value; break;
+          case 's': SetProperty(properties, value); break;
+          case kUtf16:
+            options.utf16 = true;
+            options.detectOrder = value == nullptr;
+            if (value == nullptr || SameLetters(value, "le")) {
+              options.utf16Order = Encoding::kUtf16Le;
+            } else if (SameLetters(value, "be")) {
+              options.utf16Order = Encoding::kUtf16Be;
+            } else {
+              throw UsageError{std::string("--utf16 takes le or be, got '") + value + "'"};
+            }
+            break;
+          case kStrict: options.strict = true; break;
+          case kBom: options.bom = true; break;
+          default: break;
+        }
+      });
   if (!options.from || !options.to) throw UsageError{"convert needs --from FORMAT and --to FORMAT"};
   if (!tirmok::Info(*options.from).input) {
     throw UsageError{std::string(tirmok::Info(*options.from).name) + " cannot be read, only written"};
@@ -201,23 +386,24 @@ int Convert(int argc, char** argv) {
   if (!tirmok::Info(*options.to).output) {
     throw UsageError{std::string(tirmok::Info(*options.to).name) + " cannot be written, only read"};
   }
-  tirmok::tool::PropertyList propertyList;
-  for (const auto& p : properties) SetProperty(propertyList, p);
-  const tirmok::tool::TextConverter converter(*options.from, *options.to, options.utf16, std::move(propertyList));
+  const Encoding outputEncoding = EncodingOf(*options.to, options);
+  if (options.bom && outputEncoding == Encoding::kBytes) {
+    throw UsageError{std::string("--bom needs UTF-8 or UTF-16 output, not ") + std::string(tirmok::Info(*options.to).name)};
+  }
+  if (options.inputs.empty()) options.inputs.push_back("-");
+  const tirmok::tool::TextConverter converter(*options.from, *options.to, options.utf16, std::move(properties));
 
-  Input input(options.input);
   tirmok::tool::Output output(options.output);
-  Progress progress(input.File());
-  tirmok::tool::ConvertStream(
-      converter,
-      [&](char* buffer, std::size_t size) {
-        const std::size_t n = input.Read(buffer, size);
-        progress.Advance(n);
-        return n;
-      },
-      [&](std::string_view text) { output.Write(text); });
+  if (options.bom) output.Write(tirmok::tool::ByteOrderMarkFor(outputEncoding));
+  std::string swapped;
+  const auto sink = [&](std::string_view text) {
+    if (outputEncoding != Encoding::kUtf16Be) return output.Write(text);
+    swapped.assign(text);
+    tirmok::tool::SwapUnits(swapped.data(), swapped.size());
+    output.Write(swapped);
+  };
+  for (const auto& path : options.inputs) ConvertFile(path, options, converter, sink);
   output.Commit();
-  progress.Finish();
   return 0;
 }
 
@@ -263,26 +449,17 @@ tirmok::Format ComparableFormat(const std::string& name) {
 
 int Sort(int argc, char** argv) {
   std::string formatName = "UTF-8";
-  std::string path;
-  for (int i = 2; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--format") {
-      formatName = NextArgument(i, argc, argv, "--format");
-    } else if (arg == "--help" || arg == "-h") {
-      tirmok::tool::WriteStandardOutput(
-          "usage: tirmok sort [--format FORMAT] [FILE]\n"
-          "Writes the lines of FILE (or standard input) in Telugu dictionary order; lines that\n"
-          "compare equal keep their order, and each line keeps its line end (a last line without\n"
-          "one gets a line feed). FORMAT (default UTF-8) is the lines' format; lines of 16-bit\n"
-          "formats are read as UTF-8 text, and a byte order mark that starts such text stays at the\n"
-          "start. The whole input is held in memory.\n");
-      return 0;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      throw UsageError{"unknown option '" + arg + "'"};
-    } else {
-      path = arg;
-    }
-  }
+  const auto operands = ParseOptions(
+      argc, argv, "", {{"format", required_argument, nullptr, kLongOnly}},
+      "usage: tirmok sort [--format FORMAT] [FILE]\n"
+      "Writes the lines of FILE (or standard input) in Telugu dictionary order; lines that\n"
+      "compare equal keep their order, and each line keeps its line end (a last line without\n"
+      "one gets a line feed). FORMAT (default UTF-8) is the lines' format; lines of 16-bit\n"
+      "formats are read as UTF-8 text, and a byte order mark that starts such text stays at the\n"
+      "start. The whole input is held in memory.\n",
+      [&](int, const char* value) { formatName = value; });
+  if (operands.size() > 1) throw UsageError{"sort takes one FILE"};
+  const std::string path = operands.empty() ? "" : operands[0];
   const tirmok::Format format = ComparableFormat(formatName);
   Input input(path);
   std::string text = input.ReadAll();
@@ -318,20 +495,11 @@ int Sort(int argc, char** argv) {
 
 int CompareCommand(int argc, char** argv) {
   std::string formatName;
-  std::vector<std::string> operands;
-  for (int i = 2; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--format") {
-      formatName = NextArgument(i, argc, argv, "--format");
-    } else if (arg == "--help" || arg == "-h") {
-      tirmok::tool::WriteStandardOutput(
-          "usage: tirmok compare --format FORMAT A B\n"
-          "Prints -1, 0 or 1 as A sorts before, equal to or after B in Telugu dictionary order.\n");
-      return 0;
-    } else {
-      operands.push_back(arg);
-    }
-  }
+  const auto operands = ParseOptions(
+      argc, argv, "", {{"format", required_argument, nullptr, kLongOnly}},
+      "usage: tirmok compare --format FORMAT [--] A B\n"
+      "Prints -1, 0 or 1 as A sorts before, equal to or after B in Telugu dictionary order.\n",
+      [&](int, const char* value) { formatName = value; });
   if (formatName.empty()) throw UsageError{"compare needs --format FORMAT"};
   if (operands.size() != 2) throw UsageError{"compare needs two strings"};
   const tirmok::Format format = ComparableFormat(formatName);
@@ -344,23 +512,14 @@ int CompareCommand(int argc, char** argv) {
 
 int Date(int argc, char** argv) {
   bool fromEnglish = true;
-  std::vector<std::string> words;
-  for (int i = 2; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--to-english") {
-      fromEnglish = false;
-    } else if (arg == "--help" || arg == "-h") {
-      tirmok::tool::WriteStandardOutput(
-          "usage: tirmok date [--to-english] [PHRASE...]\n"
-          "Replaces English weekday and month names and AM/PM by Telugu words in the TELTRANS\n"
-          "transliteration (or back, with --to-english). Without PHRASE, converts each line of\n"
-          "standard input; a zero byte inside a line is kept, and a long line is read in pieces\n"
-          "cut at blanks (a stretch of more than 64 MiB without one is an error).\n");
-      return 0;
-    } else {
-      words.push_back(arg);
-    }
-  }
+  const auto words = ParseOptions(
+      argc, argv, "", {{"to-english", no_argument, nullptr, kLongOnly}},
+      "usage: tirmok date [--to-english] [--] [PHRASE...]\n"
+      "Replaces English weekday and month names and AM/PM by Telugu words in the TELTRANS\n"
+      "transliteration (or back, with --to-english). Without PHRASE, converts each line of\n"
+      "standard input; a zero byte inside a line is kept, and a long line is read in pieces\n"
+      "cut at blanks (a stretch of more than 64 MiB without one is an error).\n",
+      [&](int, const char*) { fromEnglish = false; });
   if (!words.empty()) {
     std::string phrase;
     for (const auto& w : words) phrase += (phrase.empty() ? "" : " ") + w;
@@ -399,15 +558,24 @@ int Run(int argc, char** argv) {
     tirmok::tool::WriteStandardOutput(kUsage);
     return 0;
   }
-  if (command == "--version") {
+  if (command == "--version" || command == "-V") {
     tirmok::tool::WriteStandardOutput(std::string(kVersion) + "\n");
     return 0;
   }
-  if (command == "convert") return Convert(argc, argv);
-  if (command == "formats") return Formats();
-  if (command == "sort") return Sort(argc, argv);
-  if (command == "compare") return CompareCommand(argc, argv);
-  if (command == "date") return Date(argc, argv);
+  try {
+    if (command == "convert") return Convert(argc, argv);
+    if (command == "formats") {
+      const auto operands = ParseOptions(argc, argv, "", {}, "usage: tirmok formats\nLists the formats.\n",
+                                         [](int, const char*) {});
+      if (!operands.empty()) throw UsageError{"formats takes no operands"};
+      return Formats();
+    }
+    if (command == "sort") return Sort(argc, argv);
+    if (command == "compare") return CompareCommand(argc, argv);
+    if (command == "date") return Date(argc, argv);
+  } catch (const Shown&) {
+    return 0;
+  }
   throw UsageError{"unknown command '" + command + "'; see tirmok --help"};
 }
 
