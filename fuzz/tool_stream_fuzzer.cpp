@@ -10,12 +10,17 @@
 // Checks: the streamed result equals converting the whole text at once (for
 // dates, each line at once); with a small stretch limit the stream either
 // gives that result or stops with the tool's error after writing a prefix of
-// it; an odd number of UTF-16 bytes is an error both ways.
+// it; an odd number of UTF-16 bytes is an error both ways. The tool's own
+// UTF-8 <-> UTF-16 code (it uses only the public interface) gives what the
+// library's gives for the same text.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/utf.h"
 #include "fuzz_support.h"
+#include "input_check.h"
 #include "stream.h"
 
 using namespace tirmok::fuzz;
@@ -98,6 +103,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t most = 1 + reader.Byte() % 64;
   const std::uint32_t seed = reader.Byte();
   const std::string text = reader.Rest();
+
+  Require(tirmok::tool::Utf8ToUtf16(text) == tirmok::Utf8ToUtf16(std::string_view(text)),
+          "the tool reads UTF-8 otherwise than the library");
+  std::u16string units(text.size() / 2, u'\0');
+  std::memcpy(units.data(), text.data(), units.size() * sizeof(char16_t));
+  Require(tirmok::tool::Utf16ToUtf8(units) == tirmok::Utf16ToUtf8(units),
+          "the tool writes UTF-8 otherwise than the library");
 
   const bool limited = limit != 0;
   const tirmok::tool::StreamLimits limits{block, limited ? block + 8u * limit : text.size() + 1};

@@ -19,6 +19,7 @@
 namespace {
 
 using tirmok::Format;
+using tirmok::tool::AppendUtf8;
 using tirmok::tool::ConvertStream;
 using tirmok::tool::PropertyList;
 using tirmok::tool::StreamLimits;
@@ -44,24 +45,6 @@ std::string Streamed(const TextConverter& converter, const std::string& text, St
   std::string out;
   ConvertStream(converter, Chunked(text, most, seed), [&](std::string_view piece) { out += piece; }, limits);
   return out;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // Random text of a format as the tool reads it, rich in what converters look

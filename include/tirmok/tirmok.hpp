@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tirmok/tirmok.h"
 
@@ -30,6 +31,8 @@ enum class Format : std::uint8_t {
   kBrailleUnicode,  // Unicode Braille cells, 16-bit
 };
 
+// Every format, in the order above (which is the order the library lists them).
+TIRMOK_API std::vector<Format> all_formats();
 // Parses a format name without regard to case; nullopt for an unknown name.
 TIRMOK_API std::optional<Format> parse_format(std::string_view name);
 // The format's name as the library writes it ("UTF-8", "ISO15919_ANSI", ...).

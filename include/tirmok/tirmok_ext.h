@@ -42,6 +42,14 @@ TIRMOK_API int32_t TirmokConvertStatus(const void *input, const char *inputForma
                                        const char *const *properties, int32_t *status, int32_t *required);
 
 /*
+ * The longest input, in units of its format (terminator not counted), that
+ * one conversion, comparison or sort key accepts: the library's buffers are
+ * sized from the input's length and must stay within 32-bit sizes. Longer
+ * inputs give TIRMOK_INVALID_ARGUMENT (and std::length_error in the C++ API).
+ */
+TIRMOK_API int32_t TirmokMaxInputUnits(void);
+
+/*
  * Writes the sort key of `text` (a zero-terminated string of `format`, as for
  * LpxCompare) into `key`. Keys compare as byte strings (memcmp over the shorter
  * length, then the shorter key first) exactly as LpxCompare compares the

@@ -285,6 +285,11 @@ std::string DateConvert(std::string_view phrase, bool fromEnglish) {
 
 }  // namespace
 
+std::vector<Format> all_formats() {
+  std::vector<Format> formats;
+  for (const auto& info : AllFormats()) formats.push_back(info.format);
+  return formats;
+}
 std::optional<Format> parse_format(std::string_view name) { return ParseFormat(name); }
 std::string_view format_name(Format format) { return Info(Known(format)).name; }
 bool is_wide(Format format) { return IsWide(Known(format)); }
@@ -483,4 +488,13 @@ extern "C" int32_t TirmokConvertStatus(const void* input, const char* inputForma
   if (status != nullptr) *status = static_cast<int32_t>(result.status);
   if (required != nullptr) *required = result.required;
   return result.length;
+}
+
+extern "C" int32_t TirmokMaxInputUnits(void) {
+  // The largest length whose buffers (RequiredCapacity) fit 32-bit sizes.
+  constexpr std::int64_t kPerUnit = tirmok::RequiredCapacity(1) - tirmok::RequiredCapacity(0);
+  constexpr std::int64_t kMost = (std::numeric_limits<std::int32_t>::max() - tirmok::RequiredCapacity(0)) / kPerUnit;
+  static_assert(tirmok::RequiredCapacity(kMost) <= std::numeric_limits<std::int32_t>::max() &&
+                tirmok::RequiredCapacity(kMost + 1) > std::numeric_limits<std::int32_t>::max());
+  return static_cast<int32_t>(kMost);
 }

@@ -1,4 +1,4 @@
-// What the tool checks in the text it reads: byte order marks, byte order and well-formed UTF-8 or UTF-16.
+// What the tool checks in the text it reads (byte order marks, byte order, well-formed UTF-8 or UTF-16) and UTF-8 <-> UTF-16.
 #include "input_check.h"
 
 #include <utility>
@@ -112,6 +112,106 @@ std::string ByteOrderMarkFor(Encoding encoding) {
       return "\xFE\xFF";
   }
   return {};
+}
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+}  // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      out += static_cast<char16_t>(lead);
+      ++i;
+      continue;
+    }
+    // The same ranges as WellFormedCheck: no overlong forms, surrogates or
+    // code points past U+10FFFF.
+    int need = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    char32_t c = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      need = 1;
+      c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      need = 2;
+      c = lead & 0x0F;
+      if (lead == 0xE0) low = 0xA0;
+      if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      need = 3;
+      c = lead & 0x07;
+      if (lead == 0xF0) low = 0x90;
+      if (lead == 0xF4) high = 0x8F;
+    } else {
+      out += kReplacement;
+      ++i;
+      continue;
+    }
+    std::size_t j = 1;
+    bool whole = true;
+    for (; j <= static_cast<std::size_t>(need); ++j) {
+      const unsigned char lo = j == 1 ? low : 0x80;
+      const unsigned char hi = j == 1 ? high : 0xBF;
+      if (i + j >= text.size() || static_cast<unsigned char>(text[i + j]) < lo ||
+          static_cast<unsigned char>(text[i + j]) > hi) {
+        whole = false;
+        break;
+      }
+      c = (c << 6) | (static_cast<unsigned char>(text[i + j]) & 0x3F);
+    }
+    i += j;  // a broken sequence ends before the byte that broke it
+    if (!whole) {
+      out += kReplacement;
+    } else if (c >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(c);
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size() * 3);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    const bool high = c >= 0xD800 && c <= 0xDBFF;
+    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
 }
 
 void SwapUnits(char* data, std::size_t size) {

@@ -1,10 +1,11 @@
-// What the tool checks in the text it reads: byte order marks, byte order and well-formed UTF-8 or UTF-16.
+// What the tool checks in the text it reads (byte order marks, byte order, well-formed UTF-8 or UTF-16) and UTF-8 <-> UTF-16.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tirmok::tool {
 
@@ -59,6 +60,15 @@ std::size_t ByteOrderMark(const std::string& start, Encoding& encoding, bool det
 
 // The byte order mark written in front of output of `encoding` ("" for kBytes).
 std::string ByteOrderMarkFor(Encoding encoding);
+
+// The UTF-16 form of UTF-8 text, as the library reads UTF-8: each maximal
+// ill-formed subpart becomes one U+FFFD (the Unicode standard's recommended
+// practice), four-byte sequences surrogate pairs.
+std::u16string Utf8ToUtf16(std::string_view text);
+// The UTF-8 form of UTF-16 text; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+// Appends the UTF-8 form of the code point `c` (at most U+10FFFF).
+void AppendUtf8(std::string& out, char32_t c);
 
 // Swaps the bytes of each 2-byte unit in place (an odd last byte stays).
 void SwapUnits(char* data, std::size_t size);

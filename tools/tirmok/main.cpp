@@ -16,8 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/utf.h"
-#include "module/formats.h"
 #include "input_check.h"
 #include "output.h"
 #include "stream.h"
@@ -53,15 +51,15 @@ struct UsageError {
 
 std::string FormatList() {
   std::string names;
-  for (const auto& info : tirmok::AllFormats()) {
+  for (const tirmok::Format format : tirmok::all_formats()) {
     if (!names.empty()) names += ", ";
-    names += info.name;
+    names += tirmok::format_name(format);
   }
   return names;
 }
 
 tirmok::Format RequireFormat(const std::string& name) {
-  const auto format = tirmok::ParseFormat(std::string_view(name));
+  const auto format = tirmok::parse_format(name);
   if (!format) throw UsageError{"unknown format '" + name + "'; valid formats: " + FormatList()};
   return *format;
 }
@@ -252,7 +250,7 @@ struct ConvertOptions {
 
 // How the bytes of text in `format` carry it.
 Encoding EncodingOf(tirmok::Format format, const ConvertOptions& options) {
-  if (tirmok::IsWide(format)) return options.utf16 ? options.utf16Order : Encoding::kUtf8;
+  if (tirmok::is_wide(format)) return options.utf16 ? options.utf16Order : Encoding::kUtf8;
   if (format == tirmok::Format::kUtf8 || format == tirmok::Format::kIso15919Utf8) return Encoding::kUtf8;
   return Encoding::kBytes;
 }
@@ -380,15 +378,15 @@ int Convert(int argc, char** argv) {
         }
       });
   if (!options.from || !options.to) throw UsageError{"convert needs --from FORMAT and --to FORMAT"};
-  if (!tirmok::Info(*options.from).input) {
-    throw UsageError{std::string(tirmok::Info(*options.from).name) + " cannot be read, only written"};
+  if (!tirmok::can_read(*options.from)) {
+    throw UsageError{std::string(tirmok::format_name(*options.from)) + " cannot be read, only written"};
   }
-  if (!tirmok::Info(*options.to).output) {
-    throw UsageError{std::string(tirmok::Info(*options.to).name) + " cannot be written, only read"};
+  if (!tirmok::can_write(*options.to)) {
+    throw UsageError{std::string(tirmok::format_name(*options.to)) + " cannot be written, only read"};
   }
   const Encoding outputEncoding = EncodingOf(*options.to, options);
   if (options.bom && outputEncoding == Encoding::kBytes) {
-    throw UsageError{std::string("--bom needs UTF-8 or UTF-16 output, not ") + std::string(tirmok::Info(*options.to).name)};
+    throw UsageError{std::string("--bom needs UTF-8 or UTF-16 output, not ") + std::string(tirmok::format_name(*options.to))};
   }
   if (options.inputs.empty()) options.inputs.push_back("-");
   const tirmok::tool::TextConverter converter(*options.from, *options.to, options.utf16, std::move(properties));
@@ -435,12 +433,12 @@ std::vector<Line> SplitLines(const std::string& text) {
 
 tirmok::Format ComparableFormat(const std::string& name) {
   const tirmok::Format format = RequireFormat(name);
-  if (!tirmok::Info(format).comparable) {
+  if (!tirmok::can_compare(format)) {
     std::string names;
-    for (const auto& info : tirmok::AllFormats()) {
-      if (!info.comparable) continue;
+    for (const tirmok::Format other : tirmok::all_formats()) {
+      if (!tirmok::can_compare(other)) continue;
       if (!names.empty()) names += ", ";
-      names += info.name;
+      names += tirmok::format_name(other);
     }
     throw UsageError{"format '" + name + "' cannot be compared; comparable formats: " + names};
   }
@@ -466,7 +464,7 @@ int Sort(int argc, char** argv) {
   // A byte order mark marks the text, not its first line: it stays in front.
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   std::string mark;
-  const bool readAsUtf8 = format == tirmok::Format::kUtf8 || tirmok::IsWide(format);
+  const bool readAsUtf8 = format == tirmok::Format::kUtf8 || tirmok::is_wide(format);
   if (readAsUtf8 && std::string_view(text).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
     mark = kByteOrderMark;
     text.erase(0, kByteOrderMark.size());
@@ -538,10 +536,10 @@ int Formats() {
   char row[128];
   std::snprintf(row, sizeof row, "%-16s %-7s %-6s %-6s %s\n", "FORMAT", "UNITS", "INPUT", "OUTPUT", "COMPARE");
   table += row;
-  for (const auto& info : tirmok::AllFormats()) {
-    std::snprintf(row, sizeof row, "%-16s %-7s %-6s %-6s %s\n", std::string(info.name).c_str(),
-                  info.unitBytes == 2 ? "16-bit" : "8-bit", info.input ? "yes" : "no", info.output ? "yes" : "no",
-                  info.comparable ? "yes" : "no");
+  for (const tirmok::Format format : tirmok::all_formats()) {
+    std::snprintf(row, sizeof row, "%-16s %-7s %-6s %-6s %s\n", std::string(tirmok::format_name(format)).c_str(),
+                  tirmok::is_wide(format) ? "16-bit" : "8-bit", tirmok::can_read(format) ? "yes" : "no",
+                  tirmok::can_write(format) ? "yes" : "no", tirmok::can_compare(format) ? "yes" : "no");
     table += row;
   }
   tirmok::tool::WriteStandardOutput(table);

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "core/utf.h"
+#include "input_check.h"
 #include "tirmok/tirmok_ext.h"
 
 namespace tirmok::tool {
@@ -177,7 +177,7 @@ std::string TextConverter::ConvertPiece(std::string_view library, Format to) con
   // conversion writes is touched; the library tells the exact size when the
   // guess is short.
   const std::size_t units = library.size() / inUnit;
-  if (units > static_cast<std::size_t>(INT32_MAX) / 4) throw TooLarge(units);
+  if (units > static_cast<std::size_t>(TirmokMaxInputUnits())) throw TooLarge(units);
   auto capacity = static_cast<std::int32_t>(2 * units + 64);
   for (;;) {
     const std::unique_ptr<char16_t[]> output(new char16_t[(static_cast<std::size_t>(capacity) * outUnit + 1) / 2]);
