@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -493,6 +495,84 @@ TEST_F(ToolCommand, ByteOrderMarksUtf16BigEndianAndStrict) {
   Write("lone.txt", std::string("\xFE\xFF\x00\x41\xD8\x00", 6));
   EXPECT_EQ(Run("$T convert -f UNICODE -t UTF-8 --utf16 --strict -o out.txt lone.txt"), 1);
   EXPECT_NE(Read("stderr.txt").find("invalid UTF-16 at byte 4"), std::string::npos) << Read("stderr.txt");
+}
+
+// Every file below `root` (relative name, then content), links and all.
+std::map<std::string, std::string> Tree(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = fs::relative(entry.path(), root).string();
+    if (entry.is_directory()) {
+      files[name + "/"] = "";
+    } else {
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[name] = std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+  }
+  return files;
+}
+
+// A folder converted file by file into the same tree. One file cannot be
+// read: unreadable by its mode, or, where the tests run as root (whom modes
+// do not stop), invalid UTF-8 under --strict. A link that leads nowhere and a
+// pipe fail too; a link to a folder is not followed; the rest is converted,
+// one thread or two giving the same tree, with no temporary file left.
+TEST_F(ToolCommand, FolderTreeWithFailures) {
+  const std::string ka = "\u0C15\u0C32\u0C02\n";
+  fs::create_directories(dir_ / "in/sub/deep");
+  fs::create_directories(dir_ / "in/empty");
+  Write("in/a.txt", ka);
+  Write("in/sub/b.txt", "\xEF\xBB\xBF" + ka + ka);
+  Write("in/sub/deep/c.txt", "");
+  Write("in/sub/bad.txt", "ab\xFF\n");
+  const bool root = geteuid() == 0;
+  if (!root) fs::permissions(dir_ / "in/sub/bad.txt", fs::perms::none);
+  fs::create_symlink("../a.txt", dir_ / "in/sub/link.txt");
+  fs::create_symlink("nowhere", dir_ / "in/dangling.txt");
+  fs::create_directory_symlink("..", dir_ / "in/sub/up");
+  ASSERT_EQ(Run("mkfifo in/pipe"), 0);
+  const std::map<std::string, std::string> expected = {
+      {"a.txt", "kalaM\n"},          {"empty/", ""},       {"sub/", ""},
+      {"sub/b.txt", "kalaM\nkalaM\n"}, {"sub/deep/", ""},    {"sub/deep/c.txt", ""},
+      {"sub/link.txt", "kalaM\n"},
+  };
+  for (const char* jobs : {"", " -j 2"}) {
+    const std::string out = std::string("out") + (*jobs != 0 ? "2" : "1");
+    EXPECT_EQ(Run("$T convert -f UTF-8 -t TELTRANS --strict -r in -o " + out + jobs), 1) << jobs;
+    const std::string said = Read("stderr.txt");
+    for (const char* message :
+         {root ? "'in/sub/bad.txt': invalid UTF-8 at byte 2" : "cannot read 'in/sub/bad.txt': Permission denied",
+          "cannot read 'in/dangling.txt'", "'in/pipe' is not a regular file", "'in/sub/up' is a link to a folder",
+          "4 files converted, 3 failed, 1 skipped"}) {
+      EXPECT_NE(said.find(message), std::string::npos) << jobs << ": " << message << "\n" << said;
+    }
+    EXPECT_EQ(Tree(dir_ / out), expected) << jobs;
+  }
+  // Nothing failing: status 0; an existing output file is replaced.
+  if (!root) fs::permissions(dir_ / "in/sub/bad.txt", fs::perms::owner_all);
+  ASSERT_EQ(Run("rm in/sub/bad.txt in/dangling.txt in/pipe"), 0);
+  EXPECT_EQ(Run("$T convert -f UTF-8 -t TELTRANS -r in/ -o out1/ -j 2"), 0) << Read("stderr.txt");
+  EXPECT_EQ(Tree(dir_ / "out1"), expected);
+  const struct {
+    const char* command;
+    int status;
+    const char* message;
+  } refused[] = {
+      {"$T convert -f UTF-8 -t TELTRANS -r in", 2, "-r IN_DIR needs -o OUT_DIR"},
+      {"$T convert -f UTF-8 -t TELTRANS -r in -o x a.txt", 2, "takes no FILE operands"},
+      {"$T convert -f UTF-8 -t TELTRANS -j 2 in/a.txt", 2, "-j works with -r"},
+      {"$T convert -f UTF-8 -t TELTRANS -r in -o x -j 0", 2, "-j takes a number of threads"},
+      {"$T convert -f UTF-8 -t TELTRANS -r in -o in/", 1, "is the input folder or holds it"},
+      {"$T convert -f UTF-8 -t TELTRANS -r in/sub -o in", 1, "is the input folder or holds it"},
+      {"$T convert -f UTF-8 -t TELTRANS -r in/a.txt -o x", 1, "is not a folder"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_EQ(Run(c.command), c.status) << c.command;
+    EXPECT_NE(Read("stderr.txt").find(c.message), std::string::npos) << c.command << ": " << Read("stderr.txt");
+  }
+  // An output folder inside the input folder is left out of the walk.
+  EXPECT_EQ(Run("$T convert -f UTF-8 -t TELTRANS -r in -o in/out -j 2"), 0) << Read("stderr.txt");
+  EXPECT_EQ(Tree(dir_ / "in/out"), expected);
 }
 
 }  // namespace

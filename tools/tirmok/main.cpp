@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "folder.h"
 #include "input_check.h"
 #include "output.h"
 #include "stream.h"
@@ -73,7 +74,7 @@ class Input {
       return;
     }
     file_ = std::fopen(path.c_str(), "rb");
-    if (file_ == nullptr) throw UsageError{"cannot read " + name_ + ": " + std::strerror(errno), 1};
+    if (file_ == nullptr) throw tirmok::tool::ToolError("cannot read " + name_ + ": " + std::strerror(errno));
   }
   Input(const Input&) = delete;
   Input& operator=(const Input&) = delete;
@@ -87,7 +88,7 @@ class Input {
   // Reads up to `size` bytes; 0 at the end. Throws on a read error.
   std::size_t Read(char* buffer, std::size_t size) {
     const std::size_t n = std::fread(buffer, 1, size, file_);
-    if (n == 0 && std::ferror(file_)) throw UsageError{"cannot read " + name_ + ": " + std::strerror(errno), 1};
+    if (n == 0 && std::ferror(file_)) throw tirmok::tool::ToolError("cannot read " + name_ + ": " + std::strerror(errno));
     return n;
   }
 
@@ -203,7 +204,7 @@ void SetProperty(tirmok::tool::PropertyList& properties, const std::string& assi
 // A progress line on standard error for long inputs, only when it is a terminal.
 class Progress {
  public:
-  explicit Progress(std::FILE* input) : enabled_(isatty(STDERR_FILENO) != 0) {
+  Progress(std::FILE* input, bool wanted) : enabled_(wanted && isatty(STDERR_FILENO) != 0) {
     struct stat info {};
     if (fstat(fileno(input), &info) == 0 && S_ISREG(info.st_mode)) total_ = static_cast<std::uint64_t>(info.st_size);
   }
@@ -246,7 +247,22 @@ struct ConvertOptions {
   bool detectOrder = true;  // --utf16 without a stated order: a byte order mark may say
   bool strict = false;
   bool bom = false;
+  std::string folder;  // -r: the folder converted into the folder given with -o
+  int jobs = 0;        // -j: threads for a folder (0: not given)
 };
+
+constexpr int kMostJobs = 64;
+
+int Jobs(const char* value) {
+  char* end = nullptr;
+  errno = 0;
+  const long n = std::strtol(value, &end, 10);
+  if (errno != 0 || end == value || *end != 0 || n < 1 || n > kMostJobs) {
+    throw UsageError{std::string("-j takes a number of threads from 1 to ") + std::to_string(kMostJobs) + ", got '" +
+                     value + "'"};
+  }
+  return static_cast<int>(n);
+}
 
 // How the bytes of text in `format` carry it.
 Encoding EncodingOf(tirmok::Format format, const ConvertOptions& options) {
@@ -263,7 +279,8 @@ const char* EncodingName(Encoding encoding) { return encoding == Encoding::kUtf8
 void ConvertFile(const std::string& path, const ConvertOptions& options, const tirmok::tool::TextConverter& converter,
                  const std::function<void(std::string_view)>& sink) {
   Input input(path);
-  Progress progress(input.File());
+  // In a folder's conversion the files' progress is the folder's.
+  Progress progress(input.File(), options.folder.empty());
   Encoding encoding = EncodingOf(*options.from, options);
   std::string ahead;  // bytes read to look for a byte order mark, not yet given to the converter
   char first[3];
@@ -311,12 +328,31 @@ void ConvertFile(const std::string& path, const ConvertOptions& options, const t
   }
 }
 
+// Converts `inputs` one after another into `outputPath` (standard output
+// when empty), with a byte order mark first when asked.
+void ConvertFiles(const std::vector<std::string>& inputs, const std::string& outputPath, const ConvertOptions& options,
+                  Encoding outputEncoding, const tirmok::tool::TextConverter& converter) {
+  tirmok::tool::Output output(outputPath);
+  if (options.bom) output.Write(tirmok::tool::ByteOrderMarkFor(outputEncoding));
+  std::string swapped;
+  const auto sink = [&](std::string_view text) {
+    if (outputEncoding != Encoding::kUtf16Be) return output.Write(text);
+    swapped.assign(text);
+    tirmok::tool::SwapUnits(swapped.data(), swapped.size());
+    output.Write(swapped);
+  };
+  for (const auto& path : inputs) ConvertFile(path, options, converter, sink);
+  output.Commit();
+}
+
 constexpr char kConvertHelp[] =
     "usage: tirmok convert -f FORMAT -t FORMAT [-s KEY=VALUE]... [--utf16[=le|be]] [--strict] [--bom]\n"
     "                      [-o FILE] [FILE...]\n"
+    "       tirmok convert -f FORMAT -t FORMAT [OPTION]... -r IN_DIR -o OUT_DIR [-j N]\n"
     "\n"
     "Converts each FILE in turn (standard input without FILE, or for -) and writes the\n"
     "results one after another to standard output or to FILE given with -o.\n"
+    "With -r, converts every regular file under IN_DIR into the same place under OUT_DIR.\n"
     "\n"
     "  -f, --from FORMAT     the input's format\n"
     "  -t, --to FORMAT       the output's format\n"
@@ -331,6 +367,13 @@ constexpr char kConvertHelp[] =
     "      --strict          stop with status 1 at the first invalid UTF-8 or UTF-16 sequence\n"
     "                        (by default it is converted as read and a warning names its offset)\n"
     "      --bom             start UTF-8 or UTF-16 output with a byte order mark\n"
+    "  -r, --recursive IN_DIR  convert the folder IN_DIR into the folder OUT_DIR given with -o\n"
+    "                        (created as needed); each file is replaced only when complete, a\n"
+    "                        file that fails is named and the others are still converted, and\n"
+    "                        a summary ends the run (status 1 if any file failed). Links to\n"
+    "                        files are read as the files, links to folders are not followed;\n"
+    "                        pipes and devices fail; an OUT_DIR inside IN_DIR is skipped\n"
+    "  -j, --jobs N          with -r: convert N files at a time (1 to 64; default 1)\n"
     "\n"
     "A byte order mark at the start of UTF-8 or UTF-16 input is taken off, not converted.\n"
     "The input is read in blocks of about 256 KiB that end at a line end or a blank where\n"
@@ -347,14 +390,16 @@ int Convert(int argc, char** argv) {
   tirmok::tool::PropertyList properties;
   enum { kUtf16 = kLongOnly, kStrict, kBom };
   options.inputs = ParseOptions(
-      argc, argv, "f:t:o:s:",
+      argc, argv, "f:t:o:s:r:j:",
       {{"from", required_argument, nullptr, 'f'},
        {"to", required_argument, nullptr, 't'},
        {"output", required_argument, nullptr, 'o'},
        {"set", required_argument, nullptr, 's'},
        {"utf16", optional_argument, nullptr, kUtf16},
        {"strict", no_argument, nullptr, kStrict},
-       {"bom", no_argument, nullptr, kBom}},
+       {"bom", no_argument, nullptr, kBom},
+       {"recursive", required_argument, nullptr, 'r'},
+       {"jobs", required_argument, nullptr, 'j'}},
       std::string(kConvertHelp) + "\nFormats: " + FormatList() + "\n", [&](int c, const char* value) {
         switch (c) {
           case 'f': options.from = RequireFormat(value); break;
@@ -374,10 +419,21 @@ int Convert(int argc, char** argv) {
             break;
           case kStrict: options.strict = true; break;
           case kBom: options.bom = true; break;
+          case 'r':
+            if (*value == 0) throw UsageError{"-r needs a folder"};
+            options.folder = value;
+            break;
+          case 'j': options.jobs = Jobs(value); break;
           default: break;
         }
       });
   if (!options.from || !options.to) throw UsageError{"convert needs --from FORMAT and --to FORMAT"};
+  if (!options.folder.empty()) {
+    if (options.output.empty() || options.output == "-") throw UsageError{"-r IN_DIR needs -o OUT_DIR"};
+    if (!options.inputs.empty()) throw UsageError{"-r IN_DIR takes no FILE operands"};
+  } else if (options.jobs != 0) {
+    throw UsageError{"-j works with -r IN_DIR -o OUT_DIR"};
+  }
   if (!tirmok::can_read(*options.from)) {
     throw UsageError{std::string(tirmok::format_name(*options.from)) + " cannot be read, only written"};
   }
@@ -388,20 +444,17 @@ int Convert(int argc, char** argv) {
   if (options.bom && outputEncoding == Encoding::kBytes) {
     throw UsageError{std::string("--bom needs UTF-8 or UTF-16 output, not ") + std::string(tirmok::format_name(*options.to))};
   }
-  if (options.inputs.empty()) options.inputs.push_back("-");
+  if (options.inputs.empty() && options.folder.empty()) options.inputs.push_back("-");
   const tirmok::tool::TextConverter converter(*options.from, *options.to, options.utf16, std::move(properties));
-
-  tirmok::tool::Output output(options.output);
-  if (options.bom) output.Write(tirmok::tool::ByteOrderMarkFor(outputEncoding));
-  std::string swapped;
-  const auto sink = [&](std::string_view text) {
-    if (outputEncoding != Encoding::kUtf16Be) return output.Write(text);
-    swapped.assign(text);
-    tirmok::tool::SwapUnits(swapped.data(), swapped.size());
-    output.Write(swapped);
-  };
-  for (const auto& path : options.inputs) ConvertFile(path, options, converter, sink);
-  output.Commit();
+  if (!options.folder.empty()) {
+    const auto summary = tirmok::tool::ConvertTree(
+        options.folder, options.output, std::max(options.jobs, 1),
+        [&](const std::string& input, const std::string& output) {
+          ConvertFiles({input}, output, options, outputEncoding, converter);
+        });
+    return summary.failed == 0 ? 0 : 1;
+  }
+  ConvertFiles(options.inputs, options.output, options, outputEncoding, converter);
   return 0;
 }
 

@@ -7,6 +7,44 @@
 
 namespace tirmok::tool {
 
+// A temporary file, or a temporary folder with numbered files in it, that is
+// removed when SIGINT, SIGTERM or SIGHUP end the tool, as well as by the
+// destructor unless it was renamed into place. Its name sits in a fixed table
+// that the signal handler reads without locks or allocation; up to
+// kMostTemporaries exist at a time (one per converting thread, one for a sort).
+class Temporary {
+ public:
+  static constexpr int kMostTemporaries = 128;
+
+  Temporary() = default;
+  Temporary(const Temporary&) = delete;
+  Temporary& operator=(const Temporary&) = delete;
+  ~Temporary() { Remove(); }
+
+  // Creates a new file from `pattern` (ending in XXXXXX, as for mkstemp) and
+  // returns its descriptor, or -1 with errno set.
+  int CreateFile(const std::string& pattern);
+  // Creates a new folder from `pattern` (as for mkdtemp); false with errno.
+  bool CreateFolder(const std::string& pattern);
+  // In a folder: the name of a new numbered file ("<folder>/<n>"), counted
+  // before it is created so that a signal removes it too.
+  std::string NextFileName();
+
+  const std::string& Path() const { return path_; }
+  // Renames the file over `target`; it is then no longer temporary. Returns 0
+  // or the error number.
+  int RenameTo(const std::string& target);
+  // Removes the file, or the folder and its numbered files; nothing when
+  // there is none.
+  void Remove();
+
+ private:
+  int slot_ = -1;
+  std::string path_;
+  bool folder_ = false;
+  long files_ = 0;
+};
+
 // Writes to standard output, or to a temporary file in the folder of `path`
 // that Commit renames over `path` once all is written and on disk. Until
 // then, and whenever anything fails (or SIGINT, SIGTERM or SIGHUP arrive),
@@ -28,10 +66,9 @@ class Output {
   [[noreturn]] void Fail(int error);
 
   std::string path_;     // empty for standard output
-  std::string temporary_;  // the file written until Commit
-  std::string target_;     // the file Commit replaces
+  Temporary temporary_;  // the file written until Commit
+  std::string target_;   // the file Commit replaces
   std::FILE* file_ = nullptr;
-  bool committed_ = false;
 };
 
 // Writes to standard output, throwing ToolError when the write fails (a full
