@@ -575,4 +575,76 @@ TEST_F(ToolCommand, FolderTreeWithFailures) {
   EXPECT_EQ(Tree(dir_ / "in/out"), expected);
 }
 
+// Sorting more lines than its memory bound holds (sorted runs on disk and a
+// merge over several passes) gives the order of the sort in memory: keys of
+// tirmok::sort_key, equal keys in input order, each line with its own line
+// end. Also reversed, without repeated keys, and both; the runs are gone at
+// the end and when a signal stops the sort.
+TEST_F(ToolCommand, SortBeyondItsMemoryBound) {
+  std::mt19937 rng(7);
+  const char32_t letters[] = {0x0C05, 0x0C15, 0x0C16, 0x0C17, 0x0C24, 0x0C32, 0x0C2E, 0x0C4D, 0x0C3F, 0x0C02, 'k', ' '};
+  struct Line {
+    std::string text, ending, key;
+  };
+  std::vector<Line> lines;
+  std::string input;
+  for (int i = 0; i < 4000; ++i) {
+    Line line;
+    const int length = static_cast<int>(rng() % 6);
+    for (int j = 0; j < length; ++j) AppendUtf8(line.text, letters[rng() % std::size(letters)]);
+    line.ending = i == 3999 ? "" : (rng() % 3 == 0 ? "\r\n" : "\n");
+    line.key = tirmok::sort_key(line.text);
+    input += line.text + line.ending;
+    lines.push_back(std::move(line));
+  }
+  ASSERT_GT(input.size(), 30000u);
+  Write("words.txt", input);
+  fs::create_directories(dir_ / "tmp");
+  const struct {
+    const char* options;
+    bool reverse, unique;
+  } cases[] = {{"", false, false}, {" -r", true, false}, {" -u", false, true}, {" --reverse --unique", true, true}};
+  for (const auto& c : cases) {
+    std::vector<Line> sorted = lines;
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const Line& a, const Line& b) {
+      return c.reverse ? b.key < a.key : a.key < b.key;
+    });
+    std::string expected;
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+      if (c.unique && i > 0 && sorted[i].key == sorted[i - 1].key) continue;
+      expected += sorted[i].text + (sorted[i].ending.empty() ? "\n" : sorted[i].ending);
+    }
+    for (const char* bound : {"", " -S 2K -T tmp", " --buffer-size=1500b --temporary-directory=tmp/"}) {
+      const std::string command = std::string("$T sort") + c.options + bound + " -o out.txt words.txt";
+      EXPECT_EQ(Run(command), 0) << command << Read("stderr.txt");
+      EXPECT_TRUE(Read("out.txt") == expected) << command;
+      EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << command;
+    }
+  }
+  // The output may be the input; the runs may go to $TMPDIR.
+  Write("same.txt", input);
+  EXPECT_EQ(Run("TMPDIR=tmp $T sort -S 2K -o same.txt same.txt"), 0) << Read("stderr.txt");
+  EXPECT_EQ(Run("$T sort words.txt > memory.txt"), 0);
+  EXPECT_EQ(Read("same.txt"), Read("memory.txt"));
+  // Stopped while the runs are on disk: they go with the tool.
+  for (const char* signal : {"INT", "TERM", "HUP"}) {
+    EXPECT_NE(Run(std::string("set -m; (cat words.txt; sleep 2) | $T sort -S 2K -T tmp -o out.txt & pid=$!; "
+                              "sleep 0.5; kill -") + signal + " $pid; wait $pid"),
+              0) << signal;
+    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << signal;
+  }
+  const struct {
+    const char* command;
+    const char* message;
+  } refused[] = {
+      {"$T sort -S 10b words.txt", "-S takes a size of at least 1K"},
+      {"$T sort -S 5X words.txt", "-S takes a size"},
+      {"$T sort -S 4K -T no/such/folder words.txt", "cannot make a temporary folder in 'no/such/folder'"},
+  };
+  for (const auto& c : refused) {
+    EXPECT_NE(Run(c.command), 0) << c.command;
+    EXPECT_NE(Read("stderr.txt").find(c.message), std::string::npos) << c.command << ": " << Read("stderr.txt");
+  }
+}
+
 }  // namespace

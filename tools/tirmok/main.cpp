@@ -19,6 +19,7 @@
 #include "folder.h"
 #include "input_check.h"
 #include "output.h"
+#include "sort.h"
 #include "stream.h"
 #include "tirmok/tirmok.h"
 #include "tirmok/tirmok_ext.h"
@@ -33,7 +34,7 @@ constexpr char kUsage[] =
     "commands:\n"
     "  convert -f FORMAT -t FORMAT [-s KEY=VALUE]... [-o FILE] [FILE...]\n"
     "                      convert files (or standard input) into one output\n"
-    "  sort [--format FORMAT] [FILE]\n"
+    "  sort [--format FORMAT] [-r] [-u] [-S SIZE] [-T DIR] [-o FILE] [FILE]\n"
     "                      write the lines in Telugu dictionary order\n"
     "  compare --format FORMAT A B\n"
     "                      print -1, 0 or 1 as A sorts before, equal to or after B\n"
@@ -90,13 +91,6 @@ class Input {
     const std::size_t n = std::fread(buffer, 1, size, file_);
     if (n == 0 && std::ferror(file_)) throw tirmok::tool::ToolError("cannot read " + name_ + ": " + std::strerror(errno));
     return n;
-  }
-
-  std::string ReadAll() {
-    std::string content;
-    char buffer[1 << 16];
-    while (const std::size_t n = Read(buffer, sizeof buffer)) content.append(buffer, n);
-    return content;
   }
 
  private:
@@ -458,32 +452,6 @@ int Convert(int argc, char** argv) {
   return 0;
 }
 
-// A line of text and the line end it had ("\n", "\r\n", or none for a last line without one).
-struct Line {
-  std::string text;
-  std::string ending;
-};
-
-std::vector<Line> SplitLines(const std::string& text) {
-  std::vector<Line> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    Line line;
-    if (end == std::string::npos) {
-      line.text = text.substr(start);
-      end = text.size();
-    } else {
-      const bool crlf = end > start && text[end - 1] == '\r';
-      line.text = text.substr(start, end - start - (crlf ? 1 : 0));
-      line.ending = crlf ? "\r\n" : "\n";
-    }
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  return lines;
-}
-
 tirmok::Format ComparableFormat(const std::string& name) {
   const tirmok::Format format = RequireFormat(name);
   if (!tirmok::can_compare(format)) {
@@ -500,47 +468,58 @@ tirmok::Format ComparableFormat(const std::string& name) {
 
 int Sort(int argc, char** argv) {
   std::string formatName = "UTF-8";
+  tirmok::tool::SortOptions options;
+  std::string outputPath;
   const auto operands = ParseOptions(
-      argc, argv, "", {{"format", required_argument, nullptr, kLongOnly}},
-      "usage: tirmok sort [--format FORMAT] [FILE]\n"
+      argc, argv, "o:ruS:T:",
+      {{"format", required_argument, nullptr, kLongOnly},
+       {"output", required_argument, nullptr, 'o'},
+       {"reverse", no_argument, nullptr, 'r'},
+       {"unique", no_argument, nullptr, 'u'},
+       {"buffer-size", required_argument, nullptr, 'S'},
+       {"temporary-directory", required_argument, nullptr, 'T'}},
+      "usage: tirmok sort [--format FORMAT] [-r] [-u] [-S SIZE] [-T DIR] [-o FILE] [FILE]\n"
       "Writes the lines of FILE (or standard input) in Telugu dictionary order; lines that\n"
       "compare equal keep their order, and each line keeps its line end (a last line without\n"
       "one gets a line feed). FORMAT (default UTF-8) is the lines' format; lines of 16-bit\n"
       "formats are read as UTF-8 text, and a byte order mark that starts such text stays at the\n"
-      "start. The whole input is held in memory.\n",
-      [&](int, const char* value) { formatName = value; });
+      "start.\n"
+      "\n"
+      "  -o, --output FILE     write to FILE, replaced only when all of it was written (it may\n"
+      "                        be the input)\n"
+      "  -r, --reverse         the opposite order (equal lines still keep their order)\n"
+      "  -u, --unique          of lines that compare equal, only the first\n"
+      "  -S, --buffer-size SIZE  memory for lines and their sort keys (default 256M): a number\n"
+      "                        of KiB, or with the suffix b, K, M, G or T; at least 1K. Longer\n"
+      "                        input is sorted in runs on disk and merged\n"
+      "  -T, --temporary-directory DIR  where the runs go (default $TMPDIR, else /tmp); they\n"
+      "                        are removed at the end, on errors and on SIGINT, SIGTERM, SIGHUP\n",
+      [&](int c, const char* value) {
+        switch (c) {
+          case kLongOnly: formatName = value; break;
+          case 'o': outputPath = value; break;
+          case 'r': options.reverse = true; break;
+          case 'u': options.unique = true; break;
+          case 'S': {
+            const auto size = tirmok::tool::ParseMemorySize(value);
+            if (!size) {
+              throw UsageError{std::string("-S takes a size of at least 1K (a number of KiB, or with the suffix b, "
+                                           "K, M, G or T), got '") + value + "'"};
+            }
+            options.memory = *size;
+            break;
+          }
+          case 'T': options.temporaryFolder = value; break;
+          default: break;
+        }
+      });
   if (operands.size() > 1) throw UsageError{"sort takes one FILE"};
   const std::string path = operands.empty() ? "" : operands[0];
-  const tirmok::Format format = ComparableFormat(formatName);
+  options.format = ComparableFormat(formatName);
   Input input(path);
-  std::string text = input.ReadAll();
-  // A byte order mark marks the text, not its first line: it stays in front.
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  std::string mark;
-  const bool readAsUtf8 = format == tirmok::Format::kUtf8 || tirmok::is_wide(format);
-  if (readAsUtf8 && std::string_view(text).substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-    mark = kByteOrderMark;
-    text.erase(0, kByteOrderMark.size());
-  }
-  std::vector<Line> lines = SplitLines(text);
-  text.clear();
-  text.shrink_to_fit();
-  // The C++ API reports running out of memory and lines beyond the library's
-  // 32-bit sizes as exceptions, where a comparison would call such lines
-  // equal to any other.
-  std::vector<std::string> keys;
-  keys.reserve(lines.size());
-  for (const Line& line : lines) keys.push_back(tirmok::sort_key(line.text, format));
-  std::vector<std::size_t> order(lines.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-  // Keys order the lines as LpxCompare does, made once per line rather than
-  // once per comparison.
-  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-  tirmok::tool::WriteStandardOutput(mark);
-  for (const std::size_t i : order) {
-    tirmok::tool::WriteStandardOutput(lines[i].text);
-    tirmok::tool::WriteStandardOutput(lines[i].ending.empty() ? std::string_view("\n") : lines[i].ending);
-  }
+  tirmok::tool::Output output(outputPath);
+  tirmok::tool::SortLines(input.File(), input.Name(), options, [&](std::string_view text) { output.Write(text); });
+  output.Commit();
   return 0;
 }
 
