@@ -18,6 +18,15 @@ _tirmok() {
   fi
   local command=${words[1]}
   case $prev in
+    -o | --output)
+      # convert -r writes into a folder.
+      if [[ $command == convert && " ${words[*]} " == *" -r "* || " ${words[*]} " == *" --recursive "* ]]; then
+        COMPREPLY=($(compgen -d -- "$cur"))
+        return
+      fi
+      ;;
+  esac
+  case $prev in
     -f | --from | -t | --to | --format)
       COMPREPLY=($(compgen -W "$formats" -- "${cur^^}"))
       return
@@ -43,11 +52,26 @@ _tirmok() {
       COMPREPLY=($(compgen -f -- "$cur"))
       return
       ;;
+    -T | --temporary-directory)
+      COMPREPLY=($(compgen -d -- "$cur"))
+      return
+      ;;
+    -r | --recursive)
+      # convert's folder; for sort, -r (reverse) takes no value.
+      if [[ $command == convert ]]; then
+        COMPREPLY=($(compgen -d -- "$cur"))
+        return
+      fi
+      ;;
+    -j | --jobs | -S | --buffer-size)
+      return
+      ;;
   esac
   local options="-h --help -V --version"
   case $command in
-    convert) options+=" -f --from -t --to -s --set -o --output --utf16 --utf16=le --utf16=be --strict --bom" ;;
-    sort | compare) options+=" --format" ;;
+    convert) options+=" -f --from -t --to -s --set -o --output --utf16 --utf16=le --utf16=be --strict --bom -r --recursive -j --jobs" ;;
+    sort) options+=" --format -o --output -r --reverse -u --unique -S --buffer-size -T --temporary-directory" ;;
+    compare) options+=" --format" ;;
     date) options+=" --to-english" ;;
   esac
   if [[ $cur == -* ]]; then
