@@ -416,6 +416,24 @@ TEST(ToolInputCheck, FirstIllFormedSequence) {
   }
 }
 
+// The tool's own UTF-8 reading: one U+FFFD per maximal ill-formed subpart,
+// as the library reads UTF-8 (the tool_stream fuzzer compares the two).
+TEST(ToolInputCheck, Utf8AndUtf16) {
+  const struct {
+    std::string utf8;
+    std::u16string utf16;
+  } cases[] = {
+      {"a\xE0\xB0z", u"a\uFFFDz"},
+      {"\xF0\x9F\x98\x80!", u"\U0001F600!"},
+      {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+      {"\xF4\x8F\xBF", u"\uFFFD"},
+      {"\xC0\xAF\xE0\xB0\x95", u"\uFFFD\uFFFD\u0C15"},
+  };
+  for (const auto& c : cases) EXPECT_TRUE(tirmok::tool::Utf8ToUtf16(c.utf8) == c.utf16) << c.utf8;
+  EXPECT_EQ(tirmok::tool::Utf16ToUtf8(std::u16string(u"a\xD800" u"b\xDC00") + u"\U0001F600"),
+            "a\uFFFD" "b\uFFFD\xF0\x9F\x98\x80");
+}
+
 TEST_F(ToolCommand, ArgumentsAsGetoptTakesThem) {
   Write("a.txt", "kalaM\n");
   Write("b.txt", "telugu\n");
