@@ -122,16 +122,19 @@ void WalkFolder(Walk& walk, const std::string& relative) {
     }
     if (S_ISLNK(info.st_mode)) {
       struct stat target {};
-      if (stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+      const bool leads = stat(full.c_str(), &target) == 0;
+      if (leads && S_ISDIR(target.st_mode)) {
         walk.notes.push_back("'" + full + "' is a link to a folder; not followed");
         continue;
       }
       // A link to a file is read as the file; one that leads nowhere fails
-      // when it is opened, with the reason.
-      walk.files.push_back(child);
-      continue;
-    }
-    if (S_ISDIR(info.st_mode)) {
+      // when it is opened, with the reason. One to a pipe or device is
+      // judged as the pipe or device.
+      if (!leads || S_ISREG(target.st_mode)) {
+        walk.files.push_back(child);
+        continue;
+      }
+    } else if (S_ISDIR(info.st_mode)) {
       if (info.st_dev == walk.outInfo.st_dev && info.st_ino == walk.outInfo.st_ino) {
         walk.notes.push_back("'" + full + "' is the output folder; skipped");
         continue;

@@ -340,7 +340,8 @@ class Sorter {
 
   // Merges `paths` (runs in input order) into `sink`.
   void MergeRuns(const std::vector<std::string>& paths, const LineSink& sink) {
-    const std::size_t buffer = std::max<std::size_t>(512, options_.memory / (2 * (paths.size() + 1)));
+    const std::size_t buffer = std::clamp<std::size_t>(options_.memory / (2 * (paths.size() + 1)), 512,
+                                                       std::size_t{1} << 20);
     std::vector<std::unique_ptr<RunReader>> readers;
     std::vector<std::size_t> heap;  // readers with a line, the first in order on top
     for (const std::string& path : paths) {
