@@ -98,8 +98,12 @@ class UnicodeConverter {
     const std::uint32_t index = static_cast<std::uint32_t>(unit) - kBlockFirst;
     return index < kRangeSize ? &teluguShortcuts_[index] : nullptr;
   }
-  // The short decoding step as a function object, for Decode's run.
+  // The short decoding step as a function object, for Decode's run, and the
+  // short encoding step into UTF-16 (Out char16_t) or UTF-8 (Out Byte); both
+  // in unicode_fast_tiers.h.
   auto DecodeShortStep() const;
+  template <class Out>
+  auto EncodeShortStep() const;
   // Decodes a run of ordinary text a unit at a time (the shortRun of
   // RunLoopWithShortRuns): see MakeRunCells.
   ShortStepResult DecodeRun(const char16_t* p, std::int32_t count, Byte* out, const Byte* last) const;
