@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "collation/compare.h"
+#include "collation/sort_key.h"
 #include "core/utf.h"
 #include "module/converter_module.h"
 #include "module/hub.h"
@@ -174,58 +176,6 @@ void RequireComparable(Format format) {
   }
 }
 
-// Sort keys spend one byte on each unit of the collation table and three on
-// any other unit. Comparison orders units by their low byte, then their high
-// byte; every table unit has the high byte 0xE6. Table units become the odd
-// bytes 1, 3, 5 ... in their order; another unit becomes an even "group" byte,
-// the one between the table units it sorts between, followed by its low and
-// high bytes. Equal first bytes then mean the same table unit, or the same
-// group, whose units the two bytes after it order correctly.
-struct KeyAlphabet {
-  std::array<std::int16_t, 256> tableRank{};   // rank of the table unit with this low byte, or -1
-  std::array<std::uint8_t, 256> ranksBelow{};  // table units with a lower low byte
-
-  KeyAlphabet() {
-    tableRank.fill(-1);
-    const CollationConverter& collation = Converters().collation;
-    for (int b = 1; b < 255; ++b) {
-      const Byte one[2] = {static_cast<Byte>(b), 0};
-      char16_t unit[4] = {};
-      collation.Encode(one, -1, unit, 4);
-      if (unit[0] != 0 && unit[1] == 0 && (unit[0] >> 8) == 0xE6) tableRank[unit[0] & 0xFF] = 0;
-    }
-    std::int16_t rank = 0;
-    for (int low = 0; low < 256; ++low) {
-      ranksBelow[static_cast<std::size_t>(low)] = static_cast<std::uint8_t>(rank);
-      if (tableRank[static_cast<std::size_t>(low)] >= 0) tableRank[static_cast<std::size_t>(low)] = rank++;
-    }
-  }
-};
-
-const KeyAlphabet& Alphabet() {
-  static const KeyAlphabet alphabet;
-  return alphabet;
-}
-
-void AppendKey(const char16_t* units, std::string& key) {
-  const KeyAlphabet& alphabet = Alphabet();
-  key.reserve(key.size() + UnitLength(units));  // one byte for most units
-  for (; *units != 0; ++units) {
-    const unsigned low = *units & 0xFF;
-    const unsigned high = *units >> 8;
-    const std::int16_t rank = alphabet.tableRank[low];
-    if (high == 0xE6 && rank >= 0) {
-      key.push_back(static_cast<char>(2 * rank + 1));
-      continue;
-    }
-    unsigned group = alphabet.ranksBelow[low];
-    if (rank >= 0 && high > 0xE6) ++group;  // after the table unit of the same low byte
-    key.push_back(static_cast<char>(2 * group));
-    key.push_back(static_cast<char>(low));
-    key.push_back(static_cast<char>(high));
-  }
-}
-
 template <class Unit>
 std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   RequireComparable(format);
@@ -241,7 +191,7 @@ std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
   CollationString(Converters(), scratch, terminated.data(), length, format, scratch.WideA());
   std::string key;
-  AppendKey(scratch.WideA(), key);
+  AppendSortKey(Converters().collation, scratch.WideA(), key);
   return key;
 }
 

@@ -7,9 +7,9 @@
 #include <new>
 #include <string>
 
+#include "collation/compare.h"
 #include "core/run_loop.h"
 #include "core/utf.h"
-#include "module/collation_stream.h"
 #include "module/converter_module.h"
 
 namespace tirmok {
@@ -283,41 +283,6 @@ ConvertResult ConvertWith(const ConverterSet& converters, ScratchBuffers& scratc
   const std::int32_t written = OutputLength(output, to);
   if (whole) return {written, ConvertStatus::kDone, written + 1};
   return {written, ConvertStatus::kCut, 0};
-}
-
-namespace {
-
-// The comparison of the two full collation strings.
-std::int32_t CompareCollationStrings(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                                     std::int32_t length1, Format format1, const void* string2,
-                                     std::int32_t length2, Format format2) {
-  if (!CollationString(converters, scratch, string1, length1, format1, scratch.WideA())) return -1;
-  if (!CollationString(converters, scratch, string2, length2, format2, scratch.WideB())) return -1;
-  const char16_t* a = scratch.WideA();
-  const char16_t* b = scratch.WideB();
-  // Unit by unit, and within a unit the low byte before the high byte. The
-  // shorter string's terminator takes part, so a proper prefix sorts first.
-  for (std::int32_t i = 0;; ++i) {
-    if (a[i] != b[i]) {
-      const unsigned lowA = a[i] & 0xFF, lowB = b[i] & 0xFF;
-      if (lowA != lowB) return lowA < lowB ? -1 : 1;
-      return (a[i] >> 8) < (b[i] >> 8) ? -1 : 1;
-    }
-    if (a[i] == 0) return 0;
-  }
-}
-
-}  // namespace
-
-std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                         std::int32_t length1, Format format1, const void* string2,
-                         std::int32_t length2, Format format2) {
-  // Most comparisons of Telugu words are decided within their first
-  // syllables; the streams reach the answer without the full strings.
-  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
-    return *streamed;
-  }
-  return CompareCollationStrings(converters, scratch, string1, length1, format1, string2, length2, format2);
 }
 
 ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,

@@ -73,13 +73,6 @@ ConvertResult ConvertWith(const ConverterSet& converters, ScratchBuffers& scratc
                           const PropertyStore& properties, const void* input, std::int32_t length,
                           Format from, void* output, Format to, std::int32_t capacity);
 
-// Compares two terminated strings in Telugu dictionary order: -1, 0 or 1, and
-// -1 when a format cannot be compared. The buffers must hold the required
-// capacity for the longer string.
-std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                         std::int32_t length1, Format format1, const void* string2,
-                         std::int32_t length2, Format format2);
-
 // Brings an operand of `length` units to its collation string in `target`,
 // which must be scratch buffer A or B (viewed as UTF-16); buffer C serves as
 // work. Returns false for a format that cannot be compared.

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "unicode/collation_converter.h"
+#include "collation/collation_converter.h"
 #include "unicode/unicode_converter.h"
 
 namespace tirmok {

@@ -1,5 +1,5 @@
 // FirstCollationUnits: the first collation unit of a text, from its first UTF-16 unit alone.
-#include "module/first_units.h"
+#include "collation/first_units.h"
 
 namespace tirmok {
 
