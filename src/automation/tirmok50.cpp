@@ -213,7 +213,7 @@ HRESULT Tirmok50::Convert(BSTR bstrInput, BSTR bstrInputFormat, BSTR bstrOutputF
     for (int run = 0; run < 2; ++run) {
       const std::int32_t capacity = static_cast<std::int32_t>(capacity_ / unitBytes);
       const ConvertResult result =
-          HubConvert(module, input.Data(), *from, buffer_, *to, capacity, CallKind::kMeasured);
+          ConvertInModule(module, input.Data(), *from, buffer_, *to, capacity, CallKind::kMeasured);
       if (result.status == ConvertStatus::kOutOfMemory) return Fail(kOutOfMemory, E_OUTOFMEMORY);
       // A result longer than the size rule allows for: the buffer grows to
       // the exact size the hub measured, and the conversion runs once more.
@@ -242,7 +242,7 @@ HRESULT Tirmok50::Compare(BSTR bstrString1, BSTR bstrString1Format, BSTR bstrStr
 
     const HubString string1(bstrString1, *first);
     const HubString string2(bstrString2, *second);
-    *lOutput = HubCompare(ConverterModule::Instance(), string1.Data(), *first, string2.Data(), *second);
+    *lOutput = CompareInModule(ConverterModule::Instance(), string1.Data(), *first, string2.Data(), *second);
     return S_OK;
   });
 }
@@ -254,22 +254,11 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
     const std::string phrase = UpToZero(ToWindows1252(Chars(bstrInput)));
     std::lock_guard<std::mutex> lock(bufferLock_);
     ConverterModule& module = ConverterModule::Instance();
-    bool converted = false;
-    {
-      std::lock_guard<ModuleLock> moduleLock(module.moduleLock);
-      // Telugu phrases are normalised in the scratch buffers, sized as for a
-      // conversion of the phrase; the output goes into this object's buffer
-      // at its present capacity.
-      if (module.scratch.Reserve(RequiredCapacity(static_cast<std::int64_t>(phrase.size())))) {
-        auto* output = static_cast<Byte*>(buffer_);
-        output[0] = 0;
-        module.converters.date.Convert(reinterpret_cast<const Byte*>(phrase.c_str()), bFromEnglish != 0, output,
-                                       capacity_, module.converters.transliteration, module.scratch.A(),
-                                       module.scratch.B(), module.scratch.Capacity());
-        converted = true;
-      }
-    }
-    if (!converted) return Fail(kOutOfMemory, E_OUTOFMEMORY);
+    // The output goes into this object's buffer at its present capacity.
+    const ConvertResult result =
+        ConvertDatePhrase(module.converters, module.scratch, &module.moduleLock, phrase.c_str(),
+                    static_cast<std::int64_t>(phrase.size()), bFromEnglish != 0, static_cast<char*>(buffer_), capacity_);
+    if (result.status == ConvertStatus::kOutOfMemory) return Fail(kOutOfMemory, E_OUTOFMEMORY);
     *bstrOutput = Result(false);
     return S_OK;
   });

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -130,20 +131,15 @@ void RequireDirections(Format from, Format to) {
 template <class OutUnit>
 std::basic_string<OutUnit> Run(const void* input, std::int32_t length, Format from, Format to,
                                const Properties& properties) {
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
-  if (!DecodeInput(Converters(), scratch, properties, input, length, from, to)) {
-    throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " cannot be read");
-  }
   SpillBuffer spill;
-  const WholeOutput whole = EncodeWhole(Converters(), scratch, properties, from, to, spill);
+  const WholeOutput whole = ConvertWhole(Converters(), ThreadScratch(), properties, input, length, from, to, spill);
   switch (whole.status) {
     case ConvertStatus::kDone:
     case ConvertStatus::kCut:
       break;
     case ConvertStatus::kOutOfMemory:
       throw std::bad_alloc();
-    case ConvertStatus::kInvalidArgument:
+    case ConvertStatus::kInvalidArgument:  // the directions were checked: a result beyond the sizes
       throw std::length_error("tirmok: result too large");
   }
   return std::basic_string<OutUnit>(static_cast<const OutUnit*>(whole.data), static_cast<std::size_t>(whole.length));
@@ -188,11 +184,17 @@ std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   const std::basic_string_view<Unit> terminated = Terminated(text, *buffer);
   const std::int32_t length = CheckedLength(terminated.size());
   ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
+  if (!scratch.ReserveFor(length)) throw std::bad_alloc();
   CollationString(Converters(), scratch, terminated.data(), length, format, scratch.WideA());
   std::string key;
   AppendSortKey(Converters().collation, scratch.WideA(), key);
   return key;
+}
+
+// A comparison's answer, or std::bad_alloc when its buffers could not be had.
+int Compared(std::optional<std::int32_t> order) {
+  if (!order) throw std::bad_alloc();
+  return *order;
 }
 
 template <class Unit>
@@ -204,25 +206,21 @@ int CompareOf(std::basic_string_view<Unit> a, Format formatA, std::basic_string_
   const std::basic_string_view<Unit> y = Terminated(b, buffers.wide[1]);
   const std::int32_t n1 = CheckedLength(x.size());
   const std::int32_t n2 = CheckedLength(y.size());
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
-  return CompareWith(Converters(), scratch, x.data(), n1, formatA, y.data(), n2, formatB);
+  return Compared(CompareReserved(Converters(), ThreadScratch(), nullptr, x.data(), n1, formatA, y.data(), n2, formatB));
 }
 
 
 std::string DateConvert(std::string_view phrase, bool fromEnglish) {
   const std::string terminated = UpToZero(phrase);
   const std::int32_t length = CheckedLength(terminated.size());
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
-  const ConverterSet& c = Converters();
   std::int64_t capacity = 4 * static_cast<std::int64_t>(length) + 64;
   for (;;) {
     const auto cap = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, INT32_MAX));
     std::string out(static_cast<std::size_t>(cap), '\0');
-    const std::int32_t n = c.date.Convert(reinterpret_cast<const Byte*>(terminated.c_str()), fromEnglish,
-                                          reinterpret_cast<Byte*>(out.data()), cap, c.transliteration,
-                                          scratch.A(), scratch.B(), scratch.Capacity());
+    const ConvertResult date =
+        ConvertDatePhrase(Converters(), ThreadScratch(), nullptr, terminated.c_str(), length, fromEnglish, out.data(), cap);
+    if (date.status == ConvertStatus::kOutOfMemory) throw std::bad_alloc();
+    const std::int32_t n = date.length;
     // Telugu words are written whole or not at all: a result that might have
     // stopped for room is redone with more.
     if (n + 40 < cap || cap == INT32_MAX) {
@@ -319,9 +317,7 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
   operand(b, format_b, 1, py, sizeB);
   const std::int32_t n1 = CheckedLength(sizeA);
   const std::int32_t n2 = CheckedLength(sizeB);
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
-  return CompareWith(Converters(), scratch, px, n1, format_a, py, n2, format_b);
+  return Compared(CompareReserved(Converters(), ThreadScratch(), nullptr, px, n1, format_a, py, n2, format_b));
 }
 
 int compare(std::u16string_view a, Format format_a, std::u16string_view b, Format format_b) {
@@ -396,8 +392,8 @@ ConvertResult ConvertWithProperties(const void* input, const char* inputFormat, 
     return {0, ConvertStatus::kInvalidArgument, 0};
   }
   const KeepBuffersSmall keep;
-  return ConvertCall(Converters(), ThreadScratch(), PropertiesOf(properties), nullptr, input, *from, output, *to,
-                     capacity, kind);
+  return ConvertTerminated(Converters(), ThreadScratch(), PropertiesOf(properties), nullptr, input, *from, output,
+                           *to, capacity, kind);
 }
 
 }  // namespace
