@@ -18,6 +18,7 @@
 #include "automation/error_info.h"
 #include "automation/registry.h"
 #include "automation/type_library.h"
+#include "core/text.h"
 #include "core/utf.h"
 #include "module/converter_module.h"
 #include "module/hub.h"
@@ -33,14 +34,15 @@ constexpr std::u16string_view kUnknownClass = u"Unknown class";
 // Longest text of an exception that a failure carries.
 constexpr std::size_t kMaxExceptionText = 128;
 
-// Text up to its first zero, as the C strings of the module read it.
-std::string UpToZero(std::string text) {
-  text.resize(std::strlen(text.c_str()));
-  return text;
+// A host string as the module's C strings read it: 8-bit, up to its first zero.
+std::string HostText(BSTR text) {
+  std::string bytes = ToWindows1252(Chars(text));
+  bytes.resize(UpToZero(std::string_view(bytes)).size());
+  return bytes;
 }
 
 // A format name as the module checks it: 8-bit, upper-case.
-std::string FormatName(BSTR name) { return UpToZero(AsciiUpper(ToWindows1252(Chars(name)))); }
+std::string FormatName(BSTR name) { return AsciiUpper(HostText(name)); }
 
 // A host string as the hub takes it in a given format: the UTF-16 characters
 // for the 16-bit formats, the 8-bit text otherwise; terminated either way.
@@ -251,7 +253,7 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
   if (bstrOutput == nullptr) return E_POINTER;
   *bstrOutput = nullptr;
   return Guarded([&]() -> HRESULT {
-    const std::string phrase = UpToZero(ToWindows1252(Chars(bstrInput)));
+    const std::string phrase = HostText(bstrInput);
     std::lock_guard<std::mutex> lock(bufferLock_);
     ConverterModule& module = ConverterModule::Instance();
     // The output goes into this object's buffer at its present capacity.
@@ -266,8 +268,8 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
 
 HRESULT Tirmok50::SetProperty(BSTR bstrKey, BSTR bstrValue) {
   return Guarded([&]() -> HRESULT {
-    std::string key = UpToZero(ToWindows1252(Chars(bstrKey)));
-    std::string value = UpToZero(ToWindows1252(Chars(bstrValue)));
+    std::string key = HostText(bstrKey);
+    std::string value = HostText(bstrValue);
     ConverterModule& module = ConverterModule::Instance();
     std::lock_guard<ModuleLock> lock(module.moduleLock);
     module.properties.insert_or_assign(std::move(key), std::move(value));

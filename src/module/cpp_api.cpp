@@ -9,6 +9,7 @@
 
 #include "collation/compare.h"
 #include "collation/sort_key.h"
+#include "core/text.h"
 #include "core/utf.h"
 #include "module/converter_module.h"
 #include "module/hub.h"
@@ -34,15 +35,6 @@ std::int32_t CheckedLength(std::size_t units) {
     throw std::length_error("tirmok: input too large");
   }
   return static_cast<std::int32_t>(units);
-}
-
-// The caller's text as a terminated string of the format's units. Zero units
-// end a string in this library, so the text is cut at the first one, as the C
-// functions would read it.
-template <class Unit>
-std::basic_string<Unit> UpToZero(std::basic_string_view<Unit> text) {
-  const auto zero = text.find(Unit{0});
-  return std::basic_string<Unit>(text.substr(0, zero));
 }
 
 // Room of the calling thread for the copies and results a call needs on its
@@ -83,7 +75,7 @@ class KeepBuffersSmall {
 // UpToZero into a buffer of the thread.
 template <class Unit>
 std::basic_string_view<Unit> Terminated(std::basic_string_view<Unit> text, std::basic_string<Unit>& buffer) {
-  buffer.assign(text.substr(0, text.find(Unit{0})));
+  buffer.assign(UpToZero(text));
   return buffer;
 }
 
@@ -93,7 +85,7 @@ std::basic_string_view<Unit> Terminated(std::basic_string_view<Unit> text, std::
 // thread with one.
 std::string_view ByteInput(std::string_view text, Format from, std::string& buffer) {
   if (from == Format::kUtf8 || from == Format::kIso15919Utf8) {
-    const std::string_view bytes = text.substr(0, std::min(text.size(), text.find('\0')));
+    const std::string_view bytes = UpToZero(text);
     return bytes.empty() ? std::string_view("") : bytes;
   }
   return Terminated(text, buffer);
@@ -105,7 +97,7 @@ std::u16string_view TerminatedWide(std::string_view utf8, std::u16string& buffer
   const std::int32_t units = Utf8ToUtf16(reinterpret_cast<const Byte*>(utf8.data()), static_cast<std::int32_t>(utf8.size()),
                                          buffer.data(), static_cast<std::int32_t>(buffer.size()));
   buffer.resize(static_cast<std::size_t>(units));
-  buffer.resize(std::min(buffer.size(), buffer.find(u'\0')));
+  buffer.resize(UpToZero(std::u16string_view(buffer)).size());
   return buffer;
 }
 
@@ -211,7 +203,8 @@ int CompareOf(std::basic_string_view<Unit> a, Format formatA, std::basic_string_
 
 
 std::string DateConvert(std::string_view phrase, bool fromEnglish) {
-  const std::string terminated = UpToZero(phrase);
+  // The caller's text as a terminated string.
+  const std::string terminated(UpToZero(phrase));
   const std::int32_t length = CheckedLength(terminated.size());
   std::int64_t capacity = 4 * static_cast<std::int64_t>(length) + 64;
   for (;;) {
@@ -305,8 +298,9 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
       data = wide.data();
       size = wide.size();
     } else if (format == Format::kUtf8) {
-      size = std::min(text.size(), text.find('\0'));
-      data = size == 0 ? "" : text.data();
+      const std::string_view bytes = UpToZero(text);
+      size = bytes.size();
+      data = bytes.empty() ? "" : bytes.data();
     } else {
       const std::string_view bytes = Terminated(text, buffers.bytes[which]);
       data = bytes.data();
@@ -352,8 +346,8 @@ extern "C" int32_t TirmokSortKey(const void* text, const char* format, unsigned 
     if (!parsed || !tirmok::Info(*parsed).comparable) return -1;
     std::string result;
     if (tirmok::IsWide(*parsed)) {
-      std::u16string wide(static_cast<std::size_t>(tirmok::MeasureInput(text, *parsed)), u'\0');
-      std::memcpy(wide.data(), text, wide.size() * sizeof(char16_t));
+      const std::u16string wide =
+          tirmok::AlignedCopy(text, static_cast<std::size_t>(tirmok::MeasureInput(text, *parsed)));
       result = tirmok::sort_key(std::u16string_view(wide), *parsed);
     } else {
       result = tirmok::sort_key(std::string_view(static_cast<const char*>(text)), *parsed);

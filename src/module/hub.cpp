@@ -9,6 +9,7 @@
 
 #include "collation/compare.h"
 #include "core/run_loop.h"
+#include "core/text.h"
 #include "core/utf.h"
 #include "module/converter_module.h"
 
@@ -304,8 +305,7 @@ ConvertResult ConvertTerminated(const ConverterSet& converters, ScratchBuffers& 
   // buffer of the caller's capacity, which may be far larger.
   std::u16string alignedInput;
   if (IsWide(from) && !IsAligned(input)) {
-    alignedInput.resize(static_cast<std::size_t>(n));
-    std::memcpy(alignedInput.data(), input, static_cast<std::size_t>(n) * sizeof(char16_t));
+    alignedInput = AlignedCopy(input, static_cast<std::size_t>(n));
     input = alignedInput.c_str();
   }
   const bool direct = capacity > 0 && (!IsWide(to) || IsAligned(output));
@@ -417,15 +417,8 @@ std::int32_t CompareInModule(ConverterModule& module, const void* string1, Forma
   const bool copy1 = IsWide(format1) && !IsAligned(string1);
   const bool copy2 = IsWide(format2) && !IsAligned(string2);
   if (!copy1 && !copy2) return compare(string1, string2);
-  std::u16string aligned1, aligned2;
-  if (copy1) {
-    aligned1.resize(static_cast<std::size_t>(n1));
-    std::memcpy(aligned1.data(), string1, static_cast<std::size_t>(n1) * sizeof(char16_t));
-  }
-  if (copy2) {
-    aligned2.resize(static_cast<std::size_t>(n2));
-    std::memcpy(aligned2.data(), string2, static_cast<std::size_t>(n2) * sizeof(char16_t));
-  }
+  const std::u16string aligned1 = copy1 ? AlignedCopy(string1, static_cast<std::size_t>(n1)) : std::u16string();
+  const std::u16string aligned2 = copy2 ? AlignedCopy(string2, static_cast<std::size_t>(n2)) : std::u16string();
   return compare(copy1 ? aligned1.c_str() : string1, copy2 ? aligned2.c_str() : string2);
 }
 

@@ -9,6 +9,7 @@
 #include "core/piece.h"
 #include "core/run_loop.h"
 #include "core/short_match.h"
+#include "core/text.h"
 #include "core/utf.h"
 
 namespace tirmok {
@@ -83,9 +84,9 @@ class UnicodeConverter {
     Forms sign8;
     Forms plain8;
   };
-  // Decoding keeps shortcuts for ASCII and the Telugu block.
-  static constexpr char16_t kBlockFirst = 0x0C00;
-  static constexpr std::uint32_t kRangeSize = 0x80;
+  // Decoding keeps shortcuts for ASCII and the Telugu block (core/text.h).
+  static constexpr char16_t kBlockFirst = kTeluguBlockFirst;
+  static constexpr std::uint32_t kRangeSize = kUnitRangeSize;
 
   // Adds a pair to the table with the given code; any other code adds nothing.
   void AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text,
