@@ -259,7 +259,8 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
     // The output goes into this object's buffer at its present capacity.
     const ConvertResult result =
         ConvertDatePhrase(module.converters, module.scratch, &module.moduleLock, phrase.c_str(),
-                    static_cast<std::int64_t>(phrase.size()), bFromEnglish != 0, static_cast<char*>(buffer_), capacity_);
+                          static_cast<std::int64_t>(phrase.size()), bFromEnglish != 0, static_cast<char*>(buffer_),
+                          capacity_);
     if (result.status == ConvertStatus::kOutOfMemory) return Fail(kOutOfMemory, E_OUTOFMEMORY);
     *bstrOutput = Result(false);
     return S_OK;

@@ -120,9 +120,10 @@ enum class CallKind {
 
 // A whole conversion of a caller's terminated string, as the C functions
 // make it: measure, size query, empty output, aligned copies of misaligned
-// 16-bit strings, scratch growth and pipeline, under `lock` when one is given. `capacity` is at least 0 and the pointers
-// are not null (the output may be null when `capacity` is 0). A misaligned
-// 16-bit output is written through a buffer no larger than the result.
+// 16-bit strings, scratch growth and pipeline, under `lock` when one is
+// given. `capacity` is at least 0 and the pointers are not null (the output
+// may be null when `capacity` is 0). A misaligned 16-bit output is written
+// through a buffer no larger than the result.
 ConvertResult ConvertTerminated(const ConverterSet& converters, ScratchBuffers& scratch,
                                 const PropertyStore& properties, ModuleLock* lock, const void* input,
                                 Format from, void* output, Format to, std::int32_t capacity, CallKind kind);
