@@ -1,11 +1,14 @@
-// Comparison in Telugu dictionary order by the full collation strings.
+// Comparison in Telugu dictionary order.
 #include "collation/compare.h"
 
+#include "collation/collation_stream.h"
 #include "collation/unit_order.h"
 #include "module/hub.h"
 
 namespace tirmok {
+namespace {
 
+// The comparison of the two full collation strings.
 std::int32_t CompareCollationStrings(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
                                      std::int32_t length1, Format format1, const void* string2,
                                      std::int32_t length2, Format format2) {
@@ -19,6 +22,19 @@ std::int32_t CompareCollationStrings(const ConverterSet& converters, ScratchBuff
     if (a[i] != b[i]) return OrderOfUnits(a[i], b[i]);
     if (a[i] == 0) return 0;
   }
+}
+
+}  // namespace
+
+std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
+                         std::int32_t length1, Format format1, const void* string2,
+                         std::int32_t length2, Format format2) {
+  // Most comparisons of Telugu words are decided within their first
+  // syllables; the streams reach the answer without the full strings.
+  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
+    return *streamed;
+  }
+  return CompareCollationStrings(converters, scratch, string1, length1, format1, string2, length2, format2);
 }
 
 }  // namespace tirmok

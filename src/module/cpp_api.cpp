@@ -183,10 +183,13 @@ std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   return key;
 }
 
-// A comparison's answer, or std::bad_alloc when its buffers could not be had.
-int Compared(std::optional<std::int32_t> order) {
-  if (!order) throw std::bad_alloc();
-  return *order;
+// A comparison in the thread's buffers, or std::bad_alloc when they could not be had.
+int Compared(const void* x, std::int32_t n1, Format formatX, const void* y, std::int32_t n2, Format formatY) {
+  std::int32_t order = 0;
+  if (!CompareReserved(Converters(), ThreadScratch(), x, n1, formatX, y, n2, formatY, order)) {
+    throw std::bad_alloc();
+  }
+  return order;
 }
 
 template <class Unit>
@@ -198,8 +201,7 @@ int CompareOf(std::basic_string_view<Unit> a, Format formatA, std::basic_string_
   const std::basic_string_view<Unit> y = Terminated(b, buffers.wide[1]);
   const std::int32_t n1 = CheckedLength(x.size());
   const std::int32_t n2 = CheckedLength(y.size());
-  return Compared(
-      CompareReserved(Converters(), ThreadScratch(), nullptr, x.data(), n1, formatA, y.data(), n2, formatB));
+  return Compared(x.data(), n1, formatA, y.data(), n2, formatB);
 }
 
 std::string DateConvert(std::string_view phrase, bool fromEnglish) {
@@ -333,7 +335,7 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
   operand(b, format_b, 1, py, sizeB);
   const std::int32_t n1 = CheckedLength(sizeA);
   const std::int32_t n2 = CheckedLength(sizeB);
-  return Compared(CompareReserved(Converters(), ThreadScratch(), nullptr, px, n1, format_a, py, n2, format_b));
+  return Compared(px, n1, format_a, py, n2, format_b);
 }
 
 int compare(std::u16string_view a, Format format_a, std::u16string_view b, Format format_b) {
