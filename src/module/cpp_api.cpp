@@ -1,13 +1,11 @@
 // The C++ API: the module's immutable converters with buffers of the calling thread, so calls never wait on the lock.
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
-#include "collation/compare.h"
 #include "collation/sort_key.h"
 #include "core/text.h"
 #include "core/utf.h"
