@@ -3,10 +3,10 @@
 
 #include <utility>
 
+#include "core/text.h"
+
 namespace tirmok {
 namespace {
-
-constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 static_assert([] {
   for (std::size_t i = 0; i < std::size(kFormatInfo); ++i)
@@ -79,7 +79,5 @@ std::optional<Format> ParseFormat(const char* name) {
   }
   return std::nullopt;
 }
-
-bool IsValidFormat(const char* name) { return ParseFormat(name).has_value(); }
 
 }  // namespace tirmok

@@ -1,4 +1,4 @@
-// Tables of the Unicode and collation converters, as rows in their order of addition.
+// Tables of the Unicode converter, as rows in their order of addition.
 #pragma once
 
 #include <span>
@@ -14,7 +14,6 @@ enum class UnicodeTable : int {
   kVowelSigns = 1,  // looked up only directly after a consonant
   kConsonants = 2,
   kOtherSigns = 5,  // signs, punctuation, digits, joiners
-  kPriority = 6,    // consulted before the others; no row uses it
 };
 
 // One pair of the Unicode converter: internal code and its UTF-16 text (null:
@@ -26,14 +25,5 @@ struct UnicodeRow {
 };
 
 std::span<const UnicodeRow> UnicodeRows();
-
-// A run of internal bytes whose collation units rise one for one from `unit`.
-struct CollationRange {
-  Byte first;
-  Byte last;
-  char16_t unit;
-};
-
-std::span<const CollationRange> CollationRanges();
 
 }  // namespace tirmok
