@@ -218,6 +218,76 @@ TEST(ShortSteps, CollationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
   }
 }
 
+// Internal code for the encoders: the decoders' output of random text, then
+// bytes the decoders never write (1 to 255 at random) and the bytes around
+// the romanisation's separators and nukta pairs, so that every cell, pair,
+// separator and decline is met, also across the end of a run.
+std::basic_string<Byte> RandomInternal(std::mt19937& random) {
+  std::string internal = test::ToBytes(RandomUtf8(random), "UTF-8", "LPXCODE");
+  static const Byte kAround[] = {code::kVowelA, code::kVowelI, code::kVowelU, code::kHa, code::kNukta, 122, 124,
+                                 127, 134, 141, 149, 160};
+  for (int k = 0; k < 8; ++k) {
+    internal += static_cast<char>(random() % 2 ? 1 + random() % 255 : kAround[random() % std::size(kAround)]);
+  }
+  return std::basic_string<Byte>(internal.begin(), internal.end());
+}
+
+// A converter's UTF-8 output against its step run through a Utf8Sink, at every capacity.
+template <class Fast, class Step>
+void ExpectSameUtf8AtEveryCapacity(const std::basic_string<Byte>& internal, Fast&& fast, Step&& step, const char* what) {
+  const auto plain = [&](std::int32_t capacity) {
+    std::basic_string<Byte> out(static_cast<std::size_t>(capacity) + 4, 0x7E);
+    Utf8Sink sink(out.data(), capacity);
+    RunLoop(internal.c_str(), -1, sink, step);
+    sink.Finish();
+    return out;
+  };
+  const auto full = plain(static_cast<std::int32_t>(internal.size()) * 24 + 64);
+  const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
+  for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+    std::basic_string<Byte> actual(static_cast<std::size_t>(capacity) + 4, 0x7E);
+    fast(internal.c_str(), actual.data(), capacity);
+    ASSERT_EQ(actual, plain(capacity)) << what << " at capacity " << capacity << " on " << Describe(internal);
+  }
+}
+
+TEST(ShortSteps, RomanisationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(13);
+  const Iso15919Converter& iso = Converters().iso15919;
+  const Iso15919AnsiConverter& ansi = Converters().iso15919Ansi;
+  std::basic_string<Byte> longText;
+  for (int i = 0; i < 150; ++i) {
+    const std::basic_string<Byte> code = RandomInternal(random);
+    if (longText.size() < 2000) longText += code;
+    ExpectSameAtEveryCapacity<Byte, char16_t>(
+        code, [&](const Byte* in, char16_t* out, std::int32_t cap) { return iso.Encode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919 encoding");
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        code, [&](const Byte* in, Byte* out, std::int32_t cap) { return ansi.Encode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<Byte>& piece) { return ansi.EncodeStep(p, piece); }, "ISO15919_ANSI encoding");
+    ExpectSameUtf8AtEveryCapacity(
+        code, [&](const Byte* in, Byte* out, std::int32_t cap) { return iso.EncodeUtf8(in, out, cap); },
+        [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919_UTF_8 encoding");
+  }
+  // Long text, across many stages of the runs.
+  ExpectSameAtEveryCapacity<Byte, char16_t>(
+      longText, [&](const Byte* in, char16_t* out, std::int32_t cap) { return iso.Encode(in, -1, out, cap); },
+      [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919 encoding");
+  ExpectSameUtf8AtEveryCapacity(
+      longText, [&](const Byte* in, Byte* out, std::int32_t cap) { return iso.EncodeUtf8(in, out, cap); },
+      [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919_UTF_8 encoding");
+  // Lengths short of the text end the run inside a step.
+  for (std::int32_t length = 0; length <= 200; ++length) {
+    std::basic_string<Byte> expected(longText.size() * 8 + 64, Byte{0x7E});
+    std::basic_string<Byte> actual = expected;
+    const auto capacity = static_cast<std::int32_t>(expected.size());
+    const std::int32_t expectedUsed = RunLoop(longText.c_str(), length, expected.data(), capacity,
+                                              [&](const Byte* p, Piece<Byte>& piece) { return ansi.EncodeStep(p, piece); });
+    ASSERT_EQ(ansi.Encode(longText.c_str(), length, actual.data(), capacity), expectedUsed) << length;
+    ASSERT_EQ(actual, expected) << "ISO15919_ANSI encoding of " << length << " bytes";
+  }
+}
+
 // Long text runs through many stretches and stages of the run loops, with
 // steps across their ends; a length short of the text ends the run inside a
 // step, which the step then finishes past that length.
