@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "collation/collation_converter.h"
 #include "core/utf.h"
 #include "support/test_support.h"
 #include "tirmok/tirmok.h"
-#include "unicode/collation_converter.h"
 
 namespace tirmok {
 namespace {

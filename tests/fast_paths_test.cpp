@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "collation/collation_stream.h"
 #include "core/mapping_table.h"
 #include "core/run_loop.h"
 #include "core/short_match.h"
 #include "core/utf.h"
-#include "module/collation_stream.h"
 #include "module/converter_module.h"
 #include "module/hub.h"
 #include "support/test_support.h"

@@ -56,11 +56,4 @@ std::u16string FromWindows1252(std::string_view text) {
   return out;
 }
 
-std::string AsciiUpper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 }  // namespace tirmok::automation

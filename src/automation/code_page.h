@@ -15,7 +15,4 @@ std::string ToWindows1252(std::u16string_view text);
 // Windows-1252 to UTF-16; every byte has a character.
 std::u16string FromWindows1252(std::string_view text);
 
-// ASCII letters to upper case; other bytes unchanged.
-std::string AsciiUpper(std::string text);
-
 }  // namespace tirmok::automation

@@ -5,19 +5,17 @@
 #include <array>
 #include <string_view>
 
+#include "core/text.h"
+
 namespace tirmok::automation {
 namespace {
-
-constexpr char16_t FoldUnit(char16_t u) {
-  return (u >= u'a' && u <= u'z') ? static_cast<char16_t>(u - u'a' + u'A') : u;
-}
 
 // Member and parameter names are ASCII; a host may write them in any case.
 bool SameName(LPCOLESTR name, std::string_view ascii) {
   if (name == nullptr) return false;
   std::size_t i = 0;
   for (; i < ascii.size(); ++i) {
-    if (name[i] == 0 || FoldUnit(name[i]) != FoldUnit(static_cast<char16_t>(ascii[i]))) return false;
+    if (name[i] == 0 || AsciiUpper(name[i]) != AsciiUpper(static_cast<char16_t>(ascii[i]))) return false;
   }
   return name[i] == 0;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "core/text.h"
 #include "tirmok/automation.h"
 
 namespace tirmok::automation {
@@ -12,13 +13,11 @@ namespace {
 
 constexpr char kSeparator = '\\';
 
-char Fold(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
 bool NoCaseLess::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(Fold(x)) < static_cast<unsigned char>(Fold(y));
+    return static_cast<unsigned char>(AsciiUpper(x)) < static_cast<unsigned char>(AsciiUpper(y));
   });
 }
 

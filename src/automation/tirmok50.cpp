@@ -18,6 +18,7 @@
 #include "automation/error_info.h"
 #include "automation/registry.h"
 #include "automation/type_library.h"
+#include "core/text.h"
 #include "core/utf.h"
 #include "module/converter_module.h"
 #include "module/hub.h"
@@ -33,14 +34,15 @@ constexpr std::u16string_view kUnknownClass = u"Unknown class";
 // Longest text of an exception that a failure carries.
 constexpr std::size_t kMaxExceptionText = 128;
 
-// Text up to its first zero, as the C strings of the module read it.
-std::string UpToZero(std::string text) {
-  text.resize(std::strlen(text.c_str()));
-  return text;
+// A host string as the module's C strings read it: 8-bit, up to its first zero.
+std::string HostText(BSTR text) {
+  std::string bytes = ToWindows1252(Chars(text));
+  bytes.resize(UpToZero(std::string_view(bytes)).size());
+  return bytes;
 }
 
 // A format name as the module checks it: 8-bit, upper-case.
-std::string FormatName(BSTR name) { return UpToZero(AsciiUpper(ToWindows1252(Chars(name)))); }
+std::string FormatName(BSTR name) { return AsciiUpper(HostText(name)); }
 
 // A host string as the hub takes it in a given format: the UTF-16 characters
 // for the 16-bit formats, the 8-bit text otherwise; terminated either way.
@@ -213,7 +215,7 @@ HRESULT Tirmok50::Convert(BSTR bstrInput, BSTR bstrInputFormat, BSTR bstrOutputF
     for (int run = 0; run < 2; ++run) {
       const std::int32_t capacity = static_cast<std::int32_t>(capacity_ / unitBytes);
       const ConvertResult result =
-          HubConvert(module, input.Data(), *from, buffer_, *to, capacity, CallKind::kMeasured);
+          ConvertInModule(module, input.Data(), *from, buffer_, *to, capacity, CallKind::kMeasured);
       if (result.status == ConvertStatus::kOutOfMemory) return Fail(kOutOfMemory, E_OUTOFMEMORY);
       // A result longer than the size rule allows for: the buffer grows to
       // the exact size the hub measured, and the conversion runs once more.
@@ -242,7 +244,7 @@ HRESULT Tirmok50::Compare(BSTR bstrString1, BSTR bstrString1Format, BSTR bstrStr
 
     const HubString string1(bstrString1, *first);
     const HubString string2(bstrString2, *second);
-    *lOutput = HubCompare(ConverterModule::Instance(), string1.Data(), *first, string2.Data(), *second);
+    *lOutput = CompareInModule(ConverterModule::Instance(), string1.Data(), *first, string2.Data(), *second);
     return S_OK;
   });
 }
@@ -251,25 +253,14 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
   if (bstrOutput == nullptr) return E_POINTER;
   *bstrOutput = nullptr;
   return Guarded([&]() -> HRESULT {
-    const std::string phrase = UpToZero(ToWindows1252(Chars(bstrInput)));
+    const std::string phrase = HostText(bstrInput);
     std::lock_guard<std::mutex> lock(bufferLock_);
     ConverterModule& module = ConverterModule::Instance();
-    bool converted = false;
-    {
-      std::lock_guard<ModuleLock> moduleLock(module.moduleLock);
-      // Telugu phrases are normalised in the scratch buffers, sized as for a
-      // conversion of the phrase; the output goes into this object's buffer
-      // at its present capacity.
-      if (module.scratch.Reserve(RequiredCapacity(static_cast<std::int64_t>(phrase.size())))) {
-        auto* output = static_cast<Byte*>(buffer_);
-        output[0] = 0;
-        module.converters.date.Convert(reinterpret_cast<const Byte*>(phrase.c_str()), bFromEnglish != 0, output,
-                                       capacity_, module.converters.transliteration, module.scratch.A(),
-                                       module.scratch.B(), module.scratch.Capacity());
-        converted = true;
-      }
-    }
-    if (!converted) return Fail(kOutOfMemory, E_OUTOFMEMORY);
+    // The output goes into this object's buffer at its present capacity.
+    const ConvertResult result =
+        ConvertDatePhrase(module.converters, module.scratch, &module.moduleLock, phrase.c_str(),
+                    static_cast<std::int64_t>(phrase.size()), bFromEnglish != 0, static_cast<char*>(buffer_), capacity_);
+    if (result.status == ConvertStatus::kOutOfMemory) return Fail(kOutOfMemory, E_OUTOFMEMORY);
     *bstrOutput = Result(false);
     return S_OK;
   });
@@ -277,8 +268,8 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
 
 HRESULT Tirmok50::SetProperty(BSTR bstrKey, BSTR bstrValue) {
   return Guarded([&]() -> HRESULT {
-    std::string key = UpToZero(ToWindows1252(Chars(bstrKey)));
-    std::string value = UpToZero(ToWindows1252(Chars(bstrValue)));
+    std::string key = HostText(bstrKey);
+    std::string value = HostText(bstrValue);
     ConverterModule& module = ConverterModule::Instance();
     std::lock_guard<ModuleLock> lock(module.moduleLock);
     module.properties.insert_or_assign(std::move(key), std::move(value));

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/text.h"
+
 namespace tirmok {
 
 using PropertyStore = std::map<std::string, std::string, std::less<>>;
@@ -21,8 +23,7 @@ inline bool PropertyEquals(const PropertyStore& store, std::string_view key, std
   const std::string* value = FindProperty(store, key);
   if (value == nullptr || value->size() != expected.size()) return false;
   for (std::size_t i = 0; i < expected.size(); ++i) {
-    auto upper = [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; };
-    if (upper((*value)[i]) != upper(expected[i])) return false;
+    if (AsciiUpper((*value)[i]) != AsciiUpper(expected[i])) return false;
   }
   return true;
 }

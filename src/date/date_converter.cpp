@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/run_loop.h"
+#include "core/text.h"
 #include "date/date_tables.h"
 #include "typing/transliteration_converter.h"
 
@@ -53,9 +54,7 @@ std::int32_t DateConverter::Convert(const Byte* phrase, bool fromEnglish, Byte* 
   if (fromEnglish) {
     // Plain ASCII upper-casing: the table's English words are ASCII capitals.
     upper.assign(phrase, phrase + std::strlen(reinterpret_cast<const char*>(phrase)) + 1);
-    for (Byte& c : upper) {
-      if (c >= 'a' && c <= 'z') c = static_cast<Byte>(c - 'a' + 'A');
-    }
+    for (Byte& c : upper) c = AsciiUpper(c);
     text = upper.data();
   } else {
     // Decoding and encoding again brings every spelling of a word to the one

@@ -2,14 +2,14 @@
 #pragma once
 
 #include "braille/braille_converter.h"
+#include "collation/collation_converter.h"
+#include "collation/first_units.h"
 #include "core/normaliser.h"
 #include "date/date_converter.h"
 #include "font/font_encoding_converter.h"
-#include "module/first_units.h"
 #include "typing/inscript_converter.h"
 #include "typing/phonetic_keyboard_converter.h"
 #include "typing/transliteration_converter.h"
-#include "unicode/collation_converter.h"
 #include "unicode/iso15919_ansi_converter.h"
 #include "unicode/iso15919_converter.h"
 #include "unicode/unicode_converter.h"

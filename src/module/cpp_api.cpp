@@ -3,9 +3,13 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "collation/compare.h"
+#include "collation/sort_key.h"
+#include "core/text.h"
 #include "core/utf.h"
 #include "module/converter_module.h"
 #include "module/hub.h"
@@ -31,15 +35,6 @@ std::int32_t CheckedLength(std::size_t units) {
     throw std::length_error("tirmok: input too large");
   }
   return static_cast<std::int32_t>(units);
-}
-
-// The caller's text as a terminated string of the format's units. Zero units
-// end a string in this library, so the text is cut at the first one, as the C
-// functions would read it.
-template <class Unit>
-std::basic_string<Unit> UpToZero(std::basic_string_view<Unit> text) {
-  const auto zero = text.find(Unit{0});
-  return std::basic_string<Unit>(text.substr(0, zero));
 }
 
 // Room of the calling thread for the copies and results a call needs on its
@@ -80,7 +75,7 @@ class KeepBuffersSmall {
 // UpToZero into a buffer of the thread.
 template <class Unit>
 std::basic_string_view<Unit> Terminated(std::basic_string_view<Unit> text, std::basic_string<Unit>& buffer) {
-  buffer.assign(text.substr(0, text.find(Unit{0})));
+  buffer.assign(UpToZero(text));
   return buffer;
 }
 
@@ -90,7 +85,7 @@ std::basic_string_view<Unit> Terminated(std::basic_string_view<Unit> text, std::
 // thread with one.
 std::string_view ByteInput(std::string_view text, Format from, std::string& buffer) {
   if (from == Format::kUtf8 || from == Format::kIso15919Utf8) {
-    const std::string_view bytes = text.substr(0, std::min(text.size(), text.find('\0')));
+    const std::string_view bytes = UpToZero(text);
     return bytes.empty() ? std::string_view("") : bytes;
   }
   return Terminated(text, buffer);
@@ -102,7 +97,7 @@ std::u16string_view TerminatedWide(std::string_view utf8, std::u16string& buffer
   const std::int32_t units = Utf8ToUtf16(reinterpret_cast<const Byte*>(utf8.data()), static_cast<std::int32_t>(utf8.size()),
                                          buffer.data(), static_cast<std::int32_t>(buffer.size()));
   buffer.resize(static_cast<std::size_t>(units));
-  buffer.resize(std::min(buffer.size(), buffer.find(u'\0')));
+  buffer.resize(UpToZero(std::u16string_view(buffer)).size());
   return buffer;
 }
 
@@ -128,20 +123,15 @@ void RequireDirections(Format from, Format to) {
 template <class OutUnit>
 std::basic_string<OutUnit> Run(const void* input, std::int32_t length, Format from, Format to,
                                const Properties& properties) {
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
-  if (!DecodeInput(Converters(), scratch, properties, input, length, from, to)) {
-    throw std::invalid_argument("tirmok: " + std::string(Info(from).name) + " cannot be read");
-  }
   SpillBuffer spill;
-  const WholeOutput whole = EncodeWhole(Converters(), scratch, properties, from, to, spill);
+  const WholeOutput whole = ConvertWhole(Converters(), ThreadScratch(), properties, input, length, from, to, spill);
   switch (whole.status) {
     case ConvertStatus::kDone:
     case ConvertStatus::kCut:
       break;
     case ConvertStatus::kOutOfMemory:
       throw std::bad_alloc();
-    case ConvertStatus::kInvalidArgument:
+    case ConvertStatus::kInvalidArgument:  // the directions were checked: a result beyond the sizes
       throw std::length_error("tirmok: result too large");
   }
   return std::basic_string<OutUnit>(static_cast<const OutUnit*>(whole.data), static_cast<std::size_t>(whole.length));
@@ -174,58 +164,6 @@ void RequireComparable(Format format) {
   }
 }
 
-// Sort keys spend one byte on each unit of the collation table and three on
-// any other unit. Comparison orders units by their low byte, then their high
-// byte; every table unit has the high byte 0xE6. Table units become the odd
-// bytes 1, 3, 5 ... in their order; another unit becomes an even "group" byte,
-// the one between the table units it sorts between, followed by its low and
-// high bytes. Equal first bytes then mean the same table unit, or the same
-// group, whose units the two bytes after it order correctly.
-struct KeyAlphabet {
-  std::array<std::int16_t, 256> tableRank{};   // rank of the table unit with this low byte, or -1
-  std::array<std::uint8_t, 256> ranksBelow{};  // table units with a lower low byte
-
-  KeyAlphabet() {
-    tableRank.fill(-1);
-    const CollationConverter& collation = Converters().collation;
-    for (int b = 1; b < 255; ++b) {
-      const Byte one[2] = {static_cast<Byte>(b), 0};
-      char16_t unit[4] = {};
-      collation.Encode(one, -1, unit, 4);
-      if (unit[0] != 0 && unit[1] == 0 && (unit[0] >> 8) == 0xE6) tableRank[unit[0] & 0xFF] = 0;
-    }
-    std::int16_t rank = 0;
-    for (int low = 0; low < 256; ++low) {
-      ranksBelow[static_cast<std::size_t>(low)] = static_cast<std::uint8_t>(rank);
-      if (tableRank[static_cast<std::size_t>(low)] >= 0) tableRank[static_cast<std::size_t>(low)] = rank++;
-    }
-  }
-};
-
-const KeyAlphabet& Alphabet() {
-  static const KeyAlphabet alphabet;
-  return alphabet;
-}
-
-void AppendKey(const char16_t* units, std::string& key) {
-  const KeyAlphabet& alphabet = Alphabet();
-  key.reserve(key.size() + UnitLength(units));  // one byte for most units
-  for (; *units != 0; ++units) {
-    const unsigned low = *units & 0xFF;
-    const unsigned high = *units >> 8;
-    const std::int16_t rank = alphabet.tableRank[low];
-    if (high == 0xE6 && rank >= 0) {
-      key.push_back(static_cast<char>(2 * rank + 1));
-      continue;
-    }
-    unsigned group = alphabet.ranksBelow[low];
-    if (rank >= 0 && high > 0xE6) ++group;  // after the table unit of the same low byte
-    key.push_back(static_cast<char>(2 * group));
-    key.push_back(static_cast<char>(low));
-    key.push_back(static_cast<char>(high));
-  }
-}
-
 template <class Unit>
 std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   RequireComparable(format);
@@ -238,11 +176,17 @@ std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   const std::basic_string_view<Unit> terminated = Terminated(text, *buffer);
   const std::int32_t length = CheckedLength(terminated.size());
   ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
+  if (!scratch.ReserveFor(length)) throw std::bad_alloc();
   CollationString(Converters(), scratch, terminated.data(), length, format, scratch.WideA());
   std::string key;
-  AppendKey(scratch.WideA(), key);
+  AppendSortKey(Converters().collation, scratch.WideA(), key);
   return key;
+}
+
+// A comparison's answer, or std::bad_alloc when its buffers could not be had.
+int Compared(std::optional<std::int32_t> order) {
+  if (!order) throw std::bad_alloc();
+  return *order;
 }
 
 template <class Unit>
@@ -254,25 +198,22 @@ int CompareOf(std::basic_string_view<Unit> a, Format formatA, std::basic_string_
   const std::basic_string_view<Unit> y = Terminated(b, buffers.wide[1]);
   const std::int32_t n1 = CheckedLength(x.size());
   const std::int32_t n2 = CheckedLength(y.size());
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
-  return CompareWith(Converters(), scratch, x.data(), n1, formatA, y.data(), n2, formatB);
+  return Compared(CompareReserved(Converters(), ThreadScratch(), nullptr, x.data(), n1, formatA, y.data(), n2, formatB));
 }
 
 
 std::string DateConvert(std::string_view phrase, bool fromEnglish) {
-  const std::string terminated = UpToZero(phrase);
+  // The caller's text as a terminated string.
+  const std::string terminated(UpToZero(phrase));
   const std::int32_t length = CheckedLength(terminated.size());
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(length))) throw std::bad_alloc();
-  const ConverterSet& c = Converters();
   std::int64_t capacity = 4 * static_cast<std::int64_t>(length) + 64;
   for (;;) {
     const auto cap = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, INT32_MAX));
     std::string out(static_cast<std::size_t>(cap), '\0');
-    const std::int32_t n = c.date.Convert(reinterpret_cast<const Byte*>(terminated.c_str()), fromEnglish,
-                                          reinterpret_cast<Byte*>(out.data()), cap, c.transliteration,
-                                          scratch.A(), scratch.B(), scratch.Capacity());
+    const ConvertResult date =
+        ConvertDatePhrase(Converters(), ThreadScratch(), nullptr, terminated.c_str(), length, fromEnglish, out.data(), cap);
+    if (date.status == ConvertStatus::kOutOfMemory) throw std::bad_alloc();
+    const std::int32_t n = date.length;
     // Telugu words are written whole or not at all: a result that might have
     // stopped for room is redone with more.
     if (n + 40 < cap || cap == INT32_MAX) {
@@ -357,8 +298,9 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
       data = wide.data();
       size = wide.size();
     } else if (format == Format::kUtf8) {
-      size = std::min(text.size(), text.find('\0'));
-      data = size == 0 ? "" : text.data();
+      const std::string_view bytes = UpToZero(text);
+      size = bytes.size();
+      data = bytes.empty() ? "" : bytes.data();
     } else {
       const std::string_view bytes = Terminated(text, buffers.bytes[which]);
       data = bytes.data();
@@ -369,9 +311,7 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
   operand(b, format_b, 1, py, sizeB);
   const std::int32_t n1 = CheckedLength(sizeA);
   const std::int32_t n2 = CheckedLength(sizeB);
-  ScratchBuffers& scratch = ThreadScratch();
-  if (!scratch.Reserve(RequiredCapacity(std::max(n1, n2)))) throw std::bad_alloc();
-  return CompareWith(Converters(), scratch, px, n1, format_a, py, n2, format_b);
+  return Compared(CompareReserved(Converters(), ThreadScratch(), nullptr, px, n1, format_a, py, n2, format_b));
 }
 
 int compare(std::u16string_view a, Format format_a, std::u16string_view b, Format format_b) {
@@ -406,8 +346,8 @@ extern "C" int32_t TirmokSortKey(const void* text, const char* format, unsigned 
     if (!parsed || !tirmok::Info(*parsed).comparable) return -1;
     std::string result;
     if (tirmok::IsWide(*parsed)) {
-      std::u16string wide(static_cast<std::size_t>(tirmok::MeasureInput(text, *parsed)), u'\0');
-      std::memcpy(wide.data(), text, wide.size() * sizeof(char16_t));
+      const std::u16string wide =
+          tirmok::AlignedCopy(text, static_cast<std::size_t>(tirmok::MeasureInput(text, *parsed)));
       result = tirmok::sort_key(std::u16string_view(wide), *parsed);
     } else {
       result = tirmok::sort_key(std::string_view(static_cast<const char*>(text)), *parsed);
@@ -446,8 +386,8 @@ ConvertResult ConvertWithProperties(const void* input, const char* inputFormat, 
     return {0, ConvertStatus::kInvalidArgument, 0};
   }
   const KeepBuffersSmall keep;
-  return ConvertCall(Converters(), ThreadScratch(), PropertiesOf(properties), nullptr, input, *from, output, *to,
-                     capacity, kind);
+  return ConvertTerminated(Converters(), ThreadScratch(), PropertiesOf(properties), nullptr, input, *from, output,
+                           *to, capacity, kind);
 }
 
 }  // namespace

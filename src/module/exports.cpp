@@ -39,7 +39,7 @@ extern "C" int32_t LpxConvert(const void* input, const char* inputFormat, void* 
     }
     // A size query (capacity 0) never touches the output, so it needs none.
     if (input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) return 0;
-    return tirmok::HubConvert(ConverterModule::Instance(), input, *from, output, *to, capacity).length;
+    return tirmok::ConvertInModule(ConverterModule::Instance(), input, *from, output, *to, capacity).length;
   } catch (...) {
     return 0;
   }
@@ -57,7 +57,7 @@ extern "C" int32_t LpxCompare(const void* string1, const char* format1, const vo
       return -1;
     }
     if (string1 == nullptr || string2 == nullptr) return -1;
-    return tirmok::HubCompare(ConverterModule::Instance(), string1, *first, string2, *second);
+    return tirmok::CompareInModule(ConverterModule::Instance(), string1, *first, string2, *second);
   } catch (...) {
     return -1;
   }
@@ -67,17 +67,9 @@ extern "C" int32_t LpxDateConvert(const char* input, int32_t fromEnglish, char* 
   try {
     if (input == nullptr || output == nullptr || capacity < 1) return 0;
     ConverterModule& module = ConverterModule::Instance();
-    const auto* phrase = reinterpret_cast<const tirmok::Byte*>(input);
-    auto* out = reinterpret_cast<tirmok::Byte*>(output);
-    out[0] = 0;
-    const std::int64_t required = tirmok::RequiredCapacity(static_cast<std::int64_t>(std::strlen(input)));
-    std::lock_guard<ModuleLock> lock(module.moduleLock);
-    // Telugu phrases are normalised in the scratch buffers; sized by the same
-    // rule as a conversion, they hold any phrase whole.
-    if (!module.scratch.Reserve(required)) return 0;
-    return module.converters.date.Convert(phrase, fromEnglish != 0, out, capacity,
-                                          module.converters.transliteration, module.scratch.A(),
-                                          module.scratch.B(), module.scratch.Capacity());
+    return tirmok::ConvertDatePhrase(module.converters, module.scratch, &module.moduleLock, input,
+                               static_cast<std::int64_t>(std::strlen(input)), fromEnglish != 0, output, capacity)
+        .length;
   } catch (...) {
     return 0;
   }

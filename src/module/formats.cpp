@@ -3,10 +3,10 @@
 
 #include <utility>
 
+#include "core/text.h"
+
 namespace tirmok {
 namespace {
-
-constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 static_assert([] {
   for (std::size_t i = 0; i < std::size(kFormatInfo); ++i)

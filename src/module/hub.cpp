@@ -7,9 +7,10 @@
 #include <new>
 #include <string>
 
+#include "collation/compare.h"
 #include "core/run_loop.h"
+#include "core/text.h"
 #include "core/utf.h"
-#include "module/collation_stream.h"
 #include "module/converter_module.h"
 
 namespace tirmok {
@@ -259,9 +260,9 @@ WholeOutput EncodeWhole(const ConverterSet& converters, ScratchBuffers& scratch,
   }
 }
 
-ConvertResult ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch,
-                          const PropertyStore& properties, const void* input, std::int32_t length,
-                          Format from, void* output, Format to, std::int32_t capacity) {
+ConvertResult DecodeAndEncode(const ConverterSet& converters, ScratchBuffers& scratch,
+                              const PropertyStore& properties, const void* input, std::int32_t length,
+                              Format from, void* output, Format to, std::int32_t capacity) {
   WriteEmpty(output, to);
   if (!DecodeInput(converters, scratch, properties, input, length, from, to)) {
     return {0, ConvertStatus::kInvalidArgument, 0};
@@ -276,44 +277,9 @@ ConvertResult ConvertWith(const ConverterSet& converters, ScratchBuffers& scratc
   return {written, ConvertStatus::kCut, 0};
 }
 
-namespace {
-
-// The comparison of the two full collation strings.
-std::int32_t CompareCollationStrings(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                                     std::int32_t length1, Format format1, const void* string2,
-                                     std::int32_t length2, Format format2) {
-  if (!CollationString(converters, scratch, string1, length1, format1, scratch.WideA())) return -1;
-  if (!CollationString(converters, scratch, string2, length2, format2, scratch.WideB())) return -1;
-  const char16_t* a = scratch.WideA();
-  const char16_t* b = scratch.WideB();
-  // Unit by unit, and within a unit the low byte before the high byte. The
-  // shorter string's terminator takes part, so a proper prefix sorts first.
-  for (std::int32_t i = 0;; ++i) {
-    if (a[i] != b[i]) {
-      const unsigned lowA = a[i] & 0xFF, lowB = b[i] & 0xFF;
-      if (lowA != lowB) return lowA < lowB ? -1 : 1;
-      return (a[i] >> 8) < (b[i] >> 8) ? -1 : 1;
-    }
-    if (a[i] == 0) return 0;
-  }
-}
-
-}  // namespace
-
-std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                         std::int32_t length1, Format format1, const void* string2,
-                         std::int32_t length2, Format format2) {
-  // Most comparisons of Telugu words are decided within their first
-  // syllables; the streams reach the answer without the full strings.
-  if (const auto streamed = CompareStreams(converters, string1, length1, format1, string2, length2, format2)) {
-    return *streamed;
-  }
-  return CompareCollationStrings(converters, scratch, string1, length1, format1, string2, length2, format2);
-}
-
-ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
-                          const PropertyStore& properties, ModuleLock* lock, const void* input,
-                          Format from, void* output, Format to, std::int32_t capacity, CallKind kind) {
+ConvertResult ConvertTerminated(const ConverterSet& converters, ScratchBuffers& scratch,
+                                const PropertyStore& properties, ModuleLock* lock, const void* input,
+                                Format from, void* output, Format to, std::int32_t capacity, CallKind kind) {
   const std::int64_t n = MeasureInput(input, from);
   const std::int64_t required = RequiredCapacity(n);
   if (capacity > 0) WriteEmpty(output, to);
@@ -330,8 +296,7 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
   // buffer of the caller's capacity, which may be far larger.
   std::u16string alignedInput;
   if (IsWide(from) && !IsAligned(input)) {
-    alignedInput.resize(static_cast<std::size_t>(n));
-    std::memcpy(alignedInput.data(), input, static_cast<std::size_t>(n) * sizeof(char16_t));
+    alignedInput = AlignedCopy(input, static_cast<std::size_t>(n));
     input = alignedInput.c_str();
   }
   const bool direct = capacity > 0 && (!IsWide(to) || IsAligned(output));
@@ -339,7 +304,7 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
 
   std::unique_lock<ModuleLock> guard;
   if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
-  if (!scratch.Reserve(required)) {
+  if (!scratch.ReserveFor(n)) {
     if (kind == CallKind::kDesigned) {
       auto* bytes = static_cast<Byte*>(output);
       const std::size_t room = static_cast<std::size_t>(capacity - 1);
@@ -351,8 +316,8 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
   }
   SpillBuffer spill;
   if (direct) {
-    ConvertResult result =
-        ConvertWith(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, output, to, capacity);
+    ConvertResult result = DecodeAndEncode(converters, scratch, properties, input, static_cast<std::int32_t>(n), from,
+                                           output, to, capacity);
     if (result.status != ConvertStatus::kCut || kind == CallKind::kDesigned) return result;
     const WholeOutput whole = EncodeWhole(converters, scratch, properties, from, to, spill);
     if (whole.status != ConvertStatus::kDone) {
@@ -363,10 +328,8 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
     return result;
   }
 
-  if (!DecodeInput(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, to)) {
-    return {0, ConvertStatus::kInvalidArgument, 0};
-  }
-  const WholeOutput whole = EncodeWhole(converters, scratch, properties, from, to, spill);
+  const WholeOutput whole =
+      ConvertWhole(converters, scratch, properties, input, static_cast<std::int32_t>(n), from, to, spill);
   if (whole.status != ConvertStatus::kDone) return {0, whole.status, 0};
   if (capacity == 0) return {0, ConvertStatus::kCut, whole.length + 1};
   if (whole.length < capacity) {
@@ -391,38 +354,62 @@ ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratc
   return {written, ConvertStatus::kCut, kind == CallKind::kMeasured ? whole.length + 1 : 0};
 }
 
-ConvertResult HubConvert(ConverterModule& module, const void* input, Format from, void* output, Format to,
-                         std::int32_t capacity, CallKind kind) {
-  return ConvertCall(module.converters, module.scratch, module.properties, &module.moduleLock, input, from,
-                     output, to, capacity, kind);
+ConvertResult ConvertInModule(ConverterModule& module, const void* input, Format from, void* output, Format to,
+                              std::int32_t capacity, CallKind kind) {
+  return ConvertTerminated(module.converters, module.scratch, module.properties, &module.moduleLock, input, from,
+                           output, to, capacity, kind);
 }
 
-std::int32_t HubCompare(ConverterModule& module, const void* string1, Format format1,
-                        const void* string2, Format format2) {
+WholeOutput ConvertWhole(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
+                         const void* input, std::int32_t length, Format from, Format to, SpillBuffer& spill) {
+  if (!scratch.ReserveFor(length)) return {nullptr, 0, ConvertStatus::kOutOfMemory};
+  if (!DecodeInput(converters, scratch, properties, input, length, from, to)) {
+    return {nullptr, 0, ConvertStatus::kInvalidArgument};
+  }
+  return EncodeWhole(converters, scratch, properties, from, to, spill);
+}
+
+std::optional<std::int32_t> CompareReserved(const ConverterSet& converters, ScratchBuffers& scratch,
+                                            ModuleLock* lock, const void* string1, std::int32_t length1,
+                                            Format format1, const void* string2, std::int32_t length2,
+                                            Format format2) {
+  std::unique_lock<ModuleLock> guard;
+  if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
+  if (!scratch.ReserveFor(std::max(length1, length2))) return std::nullopt;
+  return CompareWith(converters, scratch, string1, length1, format1, string2, length2, format2);
+}
+
+ConvertResult ConvertDatePhrase(const ConverterSet& converters, ScratchBuffers& scratch, ModuleLock* lock,
+                                const char* phrase, std::int64_t length, bool fromEnglish, char* output,
+                                std::int32_t capacity) {
+  auto* out = reinterpret_cast<Byte*>(output);
+  out[0] = 0;
+  std::unique_lock<ModuleLock> guard;
+  if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
+  if (!scratch.ReserveFor(length)) return {0, ConvertStatus::kOutOfMemory, 0};
+  const std::int32_t written =
+      converters.date.Convert(reinterpret_cast<const Byte*>(phrase), fromEnglish, out, capacity,
+                              converters.transliteration, scratch.A(), scratch.B(), scratch.Capacity());
+  return {written, ConvertStatus::kDone, 0};
+}
+
+std::int32_t CompareInModule(ConverterModule& module, const void* string1, Format format1,
+                             const void* string2, Format format2) {
   const std::int64_t n1 = MeasureInput(string1, format1);
   const std::int64_t n2 = MeasureInput(string2, format2);
-  const std::int64_t required = RequiredCapacity(std::max(n1, n2));
-  if (required > std::numeric_limits<std::int32_t>::max()) return 0;
+  if (RequiredCapacity(std::max(n1, n2)) > std::numeric_limits<std::int32_t>::max()) return 0;
   const auto compare = [&](const void* first, const void* second) -> std::int32_t {
-    std::lock_guard<ModuleLock> lock(module.moduleLock);
-    if (!module.scratch.Reserve(required)) return 0;
-    return CompareWith(module.converters, module.scratch, first, static_cast<std::int32_t>(n1), format1, second,
-                       static_cast<std::int32_t>(n2), format2);
+    return CompareReserved(module.converters, module.scratch, &module.moduleLock, first,
+                           static_cast<std::int32_t>(n1), format1, second, static_cast<std::int32_t>(n2), format2)
+        .value_or(0);
   };
   // Aligned copies where a 16-bit operand is not aligned; the common call
   // builds no strings at all.
   const bool copy1 = IsWide(format1) && !IsAligned(string1);
   const bool copy2 = IsWide(format2) && !IsAligned(string2);
   if (!copy1 && !copy2) return compare(string1, string2);
-  std::u16string aligned1, aligned2;
-  if (copy1) {
-    aligned1.resize(static_cast<std::size_t>(n1));
-    std::memcpy(aligned1.data(), string1, static_cast<std::size_t>(n1) * sizeof(char16_t));
-  }
-  if (copy2) {
-    aligned2.resize(static_cast<std::size_t>(n2));
-    std::memcpy(aligned2.data(), string2, static_cast<std::size_t>(n2) * sizeof(char16_t));
-  }
+  const std::u16string aligned1 = copy1 ? AlignedCopy(string1, static_cast<std::size_t>(n1)) : std::u16string();
+  const std::u16string aligned2 = copy2 ? AlignedCopy(string2, static_cast<std::size_t>(n2)) : std::u16string();
   return compare(copy1 ? aligned1.c_str() : string1, copy2 ? aligned2.c_str() : string2);
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "core/properties.h"
 #include "module/converter_set.h"
@@ -66,19 +67,41 @@ WholeOutput EncodeWhole(const ConverterSet& converters, ScratchBuffers& scratch,
                         Format from, Format to, SpillBuffer& spill);
 
 // The pipeline itself over given converters, buffers and properties, with no
-// lock: `input` holds `length` units of `from` and is terminated; `output`
-// has `capacity` units of `to` (at least 1) and is suitably aligned. The
-// buffers must already hold RequiredCapacity(length) bytes.
-ConvertResult ConvertWith(const ConverterSet& converters, ScratchBuffers& scratch,
-                          const PropertyStore& properties, const void* input, std::int32_t length,
-                          Format from, void* output, Format to, std::int32_t capacity);
+// lock: decodes `input` (`length` units of `from`, terminated) and encodes
+// straight into `output`, which has `capacity` units of `to` (at least 1) and
+// is suitably aligned. The buffers must already hold RequiredCapacity(length)
+// bytes.
+ConvertResult DecodeAndEncode(const ConverterSet& converters, ScratchBuffers& scratch,
+                              const PropertyStore& properties, const void* input, std::int32_t length,
+                              Format from, void* output, Format to, std::int32_t capacity);
 
-// Compares two terminated strings in Telugu dictionary order: -1, 0 or 1, and
-// -1 when a format cannot be compared. The buffers must hold the required
-// capacity for the longer string.
-std::int32_t CompareWith(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
-                         std::int32_t length1, Format format1, const void* string2,
-                         std::int32_t length2, Format format2);
+// The setup every entry point (the C functions, the C++ API, the automation
+// object) shares: the scratch buffers reserved by the size rule, then the
+// operation, under `lock` when one is given (the module's buffers), without
+// one for buffers of the calling thread.
+
+// The whole result of converting `input` (`length` units of `from`,
+// terminated), sized by the encoding itself: see EncodeWhole. kOutOfMemory
+// when the buffers cannot be had.
+WholeOutput ConvertWhole(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
+                         const void* input, std::int32_t length, Format from, Format to, SpillBuffer& spill);
+
+// Compares two terminated operands of `length1` and `length2` units (see
+// CompareWith); empty when the buffers cannot be had.
+std::optional<std::int32_t> CompareReserved(const ConverterSet& converters, ScratchBuffers& scratch,
+                                            ModuleLock* lock, const void* string1, std::int32_t length1,
+                                            Format format1, const void* string2, std::int32_t length2,
+                                            Format format2);
+
+// Converts a terminated date phrase of `length` bytes into `output`
+// (`capacity` bytes with the terminator, at least 1; "" first): Telugu
+// phrases are normalised in the scratch buffers, which the size rule for the
+// phrase makes large enough for any phrase. kOutOfMemory when they cannot be
+// had, the output then empty; otherwise kDone with the output's length (a
+// word that did not fit is left out: the caller judges by the length).
+ConvertResult ConvertDatePhrase(const ConverterSet& converters, ScratchBuffers& scratch, ModuleLock* lock,
+                                const char* phrase, std::int64_t length, bool fromEnglish, char* output,
+                                std::int32_t capacity);
 
 // Brings an operand of `length` units to its collation string in `target`,
 // which must be scratch buffer A or B (viewed as UTF-16); buffer C serves as
@@ -89,25 +112,28 @@ bool CollationString(const ConverterSet& converters, ScratchBuffers& scratch, co
 // Writes an empty string (one zero unit of the format's width) into `output`.
 void WriteEmpty(void* output, Format to);
 
-// How ConvertCall answers.
+// How ConvertTerminated answers.
 enum class CallKind {
   kDesigned,  // LpxConvert's results: capacity 0 asks for the size rule's value, "Out of memory." in the output
   kMeasured,  // TirmokConvertStatus: `required` is exact, capacity 0 measures the whole result
 };
 
-// A whole conversion as the C functions make it: size query, empty output,
-// aligned copies of misaligned 16-bit strings, scratch growth and pipeline,
-// under `lock` when one is given. `capacity` is at least 0 and the pointers
+// A whole conversion of a caller's terminated string, as the C functions
+// make it: measure, size query, empty output, aligned copies of misaligned
+// 16-bit strings, scratch growth and pipeline, under `lock` when one is given. `capacity` is at least 0 and the pointers
 // are not null (the output may be null when `capacity` is 0). A misaligned
 // 16-bit output is written through a buffer no larger than the result.
-ConvertResult ConvertCall(const ConverterSet& converters, ScratchBuffers& scratch,
-                          const PropertyStore& properties, ModuleLock* lock, const void* input,
-                          Format from, void* output, Format to, std::int32_t capacity, CallKind kind);
+ConvertResult ConvertTerminated(const ConverterSet& converters, ScratchBuffers& scratch,
+                                const PropertyStore& properties, ModuleLock* lock, const void* input,
+                                Format from, void* output, Format to, std::int32_t capacity, CallKind kind);
 
-// The module's conversion: size query, lock, scratch growth, pipeline.
-ConvertResult HubConvert(ConverterModule& module, const void* input, Format from, void* output, Format to,
-                         std::int32_t capacity, CallKind kind = CallKind::kDesigned);
-std::int32_t HubCompare(ConverterModule& module, const void* string1, Format format1,
-                        const void* string2, Format format2);
+// ConvertTerminated with the module's converters, buffers, properties and lock.
+ConvertResult ConvertInModule(ConverterModule& module, const void* input, Format from, void* output, Format to,
+                              std::int32_t capacity, CallKind kind = CallKind::kDesigned);
+// A comparison of two terminated strings with the module's converters,
+// buffers and lock: -1, 0 or 1 (see CompareWith); 0 when an operand is beyond
+// the library's sizes or the buffers cannot be had.
+std::int32_t CompareInModule(ConverterModule& module, const void* string1, Format format1,
+                             const void* string2, Format format2);
 
 }  // namespace tirmok

@@ -23,6 +23,9 @@ class ScratchBuffers {
   // memory, or a size beyond 32 bits) the old buffers stay in service and the
   // result is false.
   bool Reserve(std::int64_t required) { return required <= scratchCapacity_ || Grow(required); }
+  // Reserve by the size rule for an input of `units` units: what every
+  // operation asks before it uses the buffers.
+  bool ReserveFor(std::int64_t units) { return Reserve(RequiredCapacity(units)); }
 
   // Goes back to the initial capacity when the buffers are larger than
   // `keptBytes`, giving their memory back.

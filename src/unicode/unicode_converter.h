@@ -9,6 +9,7 @@
 #include "core/piece.h"
 #include "core/run_loop.h"
 #include "core/short_match.h"
+#include "core/text.h"
 #include "core/utf.h"
 
 namespace tirmok {
@@ -83,9 +84,9 @@ class UnicodeConverter {
     Forms sign8;
     Forms plain8;
   };
-  // Decoding keeps shortcuts for ASCII and the Telugu block.
-  static constexpr char16_t kBlockFirst = 0x0C00;
-  static constexpr std::uint32_t kRangeSize = 0x80;
+  // Decoding keeps shortcuts for ASCII and the Telugu block (core/text.h).
+  static constexpr char16_t kBlockFirst = kTeluguBlockFirst;
+  static constexpr std::uint32_t kRangeSize = kUnitRangeSize;
 
   // Adds a pair to the table with the given code; any other code adds nothing.
   void AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text,
@@ -98,8 +99,12 @@ class UnicodeConverter {
     const std::uint32_t index = static_cast<std::uint32_t>(unit) - kBlockFirst;
     return index < kRangeSize ? &teluguShortcuts_[index] : nullptr;
   }
-  // The short decoding step as a function object, for Decode's run.
+  // The short decoding step as a function object, for Decode's run, and the
+  // short encoding step into UTF-16 (Out char16_t) or UTF-8 (Out Byte); both
+  // in unicode_fast_tiers.h.
   auto DecodeShortStep() const;
+  template <class Out>
+  auto EncodeShortStep() const;
   // Decodes a run of ordinary text a unit at a time (the shortRun of
   // RunLoopWithShortRuns): see MakeRunCells.
   ShortStepResult DecodeRun(const char16_t* p, std::int32_t count, Byte* out, const Byte* last) const;

@@ -1,4 +1,4 @@
-// Tables of the Unicode and collation converters, as rows in their order of addition.
+// Tables of the Unicode converter, as rows in their order of addition.
 #pragma once
 
 #include <span>
@@ -26,14 +26,5 @@ struct UnicodeRow {
 };
 
 std::span<const UnicodeRow> UnicodeRows();
-
-// A run of internal bytes whose collation units rise one for one from `unit`.
-struct CollationRange {
-  Byte first;
-  Byte last;
-  char16_t unit;
-};
-
-std::span<const CollationRange> CollationRanges();
 
 }  // namespace tirmok

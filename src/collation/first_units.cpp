@@ -1,5 +1,5 @@
 // FirstCollationUnits: the first collation unit of a text, from its first UTF-16 unit alone.
-#include "module/first_units.h"
+#include "collation/first_units.h"
 
 namespace tirmok {
 
@@ -8,9 +8,9 @@ FirstCollationUnits::FirstCollationUnits(const UnicodeConverter& unicode, const 
     const Byte code = unicode.FirstDecodedByte(unit);
     return code == 0 ? char16_t{0} : collation.UnitOf(code);
   };
-  for (std::uint32_t i = 0; i < kRangeSize; ++i) {
+  for (std::uint32_t i = 0; i < kUnitRangeSize; ++i) {
     units_[i] = firstUnit(static_cast<char16_t>(i));
-    units_[kRangeSize + i] = firstUnit(static_cast<char16_t>(kBlockFirst + i));
+    units_[kUnitRangeSize + i] = firstUnit(static_cast<char16_t>(kTeluguBlockFirst + i));
   }
 }
 

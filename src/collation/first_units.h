@@ -4,7 +4,8 @@
 #include <array>
 #include <cstdint>
 
-#include "unicode/collation_converter.h"
+#include "collation/collation_converter.h"
+#include "core/text.h"
 #include "unicode/unicode_converter.h"
 
 namespace tirmok {
@@ -20,16 +21,13 @@ class FirstCollationUnits {
   FirstCollationUnits(const UnicodeConverter& unicode, const CollationConverter& collation);
 
   char16_t Of(char16_t unit) const {
-    if (unit < kRangeSize) return units_[unit];
-    const std::uint32_t index = static_cast<std::uint32_t>(unit) - kBlockFirst;
-    return index < kRangeSize ? units_[kRangeSize + index] : char16_t{0};
+    if (unit < kUnitRangeSize) return units_[unit];
+    const std::uint32_t index = static_cast<std::uint32_t>(unit) - kTeluguBlockFirst;
+    return index < kUnitRangeSize ? units_[kUnitRangeSize + index] : char16_t{0};
   }
 
  private:
-  static constexpr char16_t kBlockFirst = 0x0C00;
-  static constexpr std::uint32_t kRangeSize = 0x80;
-
-  std::array<char16_t, 2 * kRangeSize> units_{};  // ASCII, then the Telugu block
+  std::array<char16_t, 2 * kUnitRangeSize> units_{};  // ASCII, then the Telugu block
 };
 
 }  // namespace tirmok

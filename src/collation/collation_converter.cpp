@@ -1,11 +1,11 @@
 // CollationConverter: internal code <-> collation code.
-#include "unicode/collation_converter.h"
+#include "collation/collation_converter.h"
 
+#include "collation/collation_tables.h"
 #include "core/escape.h"
 #include "core/run_loop.h"
 #include "core/short_match.h"
 #include "core/table_steps.h"
-#include "unicode/unicode_tables.h"
 
 namespace tirmok {
 

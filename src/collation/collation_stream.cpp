@@ -1,5 +1,5 @@
 // CollationStream: an operand's collation units a step at a time.
-#include "module/collation_stream.h"
+#include "collation/collation_stream.h"
 
 #include <cstring>
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "collation/unit_order.h"
 #include "core/internal_code.h"
 #include "core/run_loop.h"
 #include "core/utf.h"
@@ -92,14 +93,6 @@ class CollationStream {
   std::int32_t count_ = 0;
   bool ended_ = false;
 };
-
-// Two different collation units as the comparison orders them: the low byte
-// first, then the high byte.
-inline std::int32_t OrderOfUnits(char16_t x, char16_t y) {
-  const unsigned lowX = x & 0xFFu, lowY = y & 0xFFu;
-  if (lowX != lowY) return lowX < lowY ? -1 : 1;
-  return (x >> 8) < (y >> 8) ? -1 : 1;
-}
 
 // CompareStreams once the first units have not decided: the streams go on
 // from the start.
