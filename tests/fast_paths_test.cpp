@@ -288,6 +288,35 @@ TEST(ShortSteps, RomanisationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
   }
 }
 
+TEST(ShortSteps, BrailleEncodingMatchesTheStepByStepEncodingAtEveryCapacity) {
+  std::mt19937 random(14);
+  const BrailleConverter& braille = Converters().braille;
+  PropertyStore none, nemeth, subscript;
+  nemeth[LPX_KEY_NEMETH] = "TRUE";
+  subscript[LPX_KEY_SUBSCRIPT] = "TRUE";
+  for (int i = 0; i < 120; ++i) {
+    // Words, digits and signs between them, and the bytes the syllables decline.
+    std::basic_string<Byte> code = RandomInternal(random);
+    const std::string more = test::ToBytes(" 12-3 \"", "UTF-8", "LPXCODE");
+    code += std::basic_string<Byte>(more.begin(), more.end()) + RandomInternal(random);
+    code.erase(std::find(code.begin(), code.end(), Byte{0}), code.end());
+    for (const PropertyStore* properties : {&none, &nemeth, &subscript}) {
+      std::basic_string<Byte> full(code.size() * 12 + 64, 0);
+      const std::int32_t fullLength =
+          braille.EncodeStepByStep(*properties, code.c_str(), full.data(), static_cast<std::int32_t>(full.size()));
+      for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+        std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
+        std::basic_string<Byte> actual = expected;
+        bool expectedWhole = false, actualWhole = false;
+        const std::int32_t n = braille.EncodeStepByStep(*properties, code.c_str(), expected.data(), capacity, &expectedWhole);
+        ASSERT_EQ(braille.Encode(*properties, code.c_str(), actual.data(), capacity, &actualWhole), n);
+        ASSERT_EQ(actual, expected) << "capacity " << capacity << " on " << Describe(code);
+        ASSERT_EQ(actualWhole, expectedWhole) << "capacity " << capacity;
+      }
+    }
+  }
+}
+
 // Long text runs through many stretches and stages of the run loops, with
 // steps across their ends; a length short of the text ends the run inside a
 // step, which the step then finishes past that length.
