@@ -15,6 +15,7 @@
 #include "module/converter_module.h"
 #include "module/hub.h"
 #include "support/test_support.h"
+#include "unicode/latin_case.h"
 
 namespace tirmok {
 namespace {
@@ -285,6 +286,33 @@ TEST(ShortSteps, RomanisationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
                                               [&](const Byte* p, Piece<Byte>& piece) { return ansi.EncodeStep(p, piece); });
     ASSERT_EQ(ansi.Encode(longText.c_str(), length, actual.data(), capacity), expectedUsed) << length;
     ASSERT_EQ(actual, expected) << "ISO15919_ANSI encoding of " << length << " bytes";
+  }
+}
+
+TEST(ShortSteps, RomanisationDecodingMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(15);
+  const Iso15919Converter& iso = Converters().iso15919;
+  const Iso15919AnsiConverter& ansi = Converters().iso15919Ansi;
+  // Latin letters, capitals, the marks of long keys, separators and units no key holds.
+  static const char16_t kUnits[] = {u'k', u'h', u'K', u'r', u'l', u'n', u'd', u't', u'a', u'i', u'u', u':', u'\'',
+                                    0x0325, 0x0304, 0x0323, 0x0331, 0x0332, 0x0306, 0x0101, 0x1E6D, 0x1E6C,
+                                    0x014D, 0x0310, u'1', u'0', u' ', u'\t', 0x0C15, 0x00E9, 0x1EFF};
+  for (int i = 0; i < 150; ++i) {
+    const std::basic_string<Byte> code = RandomInternal(random);
+    std::u16string wide = test::ToWide(std::string(code.begin(), code.end()), "LPXCODE", "ISO15919");
+    for (int k = 0; k < 8; ++k) wide.insert(random() % (wide.size() + 1), 1, kUnits[random() % std::size(kUnits)]);
+    std::u16string lowered = wide;
+    LowerLatin(lowered);
+    // The run loop on the lower-cased text is Decode's reference.
+    ExpectSameAtEveryCapacity<char16_t, Byte>(
+        lowered, [&](const char16_t*, Byte* out, std::int32_t cap) { return iso.Decode(wide.c_str(), -1, out, cap); },
+        [&](const char16_t* p, Piece<Byte>& piece) { return iso.DecodeStep(p, piece); }, "ISO15919 decoding");
+    const std::string bytes = test::ToBytes(std::string(code.begin(), code.end()), "LPXCODE", "ISO15919_ANSI") +
+                              static_cast<char>(1 + random() % 255) + "kh:r";
+    const std::basic_string<Byte> text(bytes.begin(), bytes.end());
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        text, [&](const Byte* in, Byte* out, std::int32_t cap) { return ansi.Decode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<Byte>& piece) { return ansi.DecodeStep(p, piece); }, "ISO15919_ANSI decoding");
   }
 }
 

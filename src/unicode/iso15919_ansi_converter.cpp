@@ -35,7 +35,7 @@ MappingTable Iso15919AnsiTable() {
 }  // namespace
 
 Iso15919AnsiConverter::Iso15919AnsiConverter()
-    : table_(Iso15919AnsiTable()), shortcuts_(table_, SeparatesFollowingHa) {}
+    : table_(Iso15919AnsiTable()), shortcuts_(table_, SeparatesFollowingHa), decodeShortcuts_(table_) {}
 
 std::int32_t Iso15919AnsiConverter::EncodeStep(const Byte* p, Piece<Byte>& piece) const {
   if (const std::int32_t used = EncodeRomanisedMatch(table_, p, piece, SeparatesFollowingHa)) return used;
@@ -81,8 +81,9 @@ std::int32_t Iso15919AnsiConverter::Encode(const Byte* input, std::int32_t lengt
 
 std::int32_t Iso15919AnsiConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
                                            std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  return RunLoopWithShortSteps(
+      input, length, output, capacity, [this](const Byte* p, Byte* out) { return decodeShortcuts_.Step(p, out); },
+      [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 }  // namespace tirmok

@@ -6,6 +6,7 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/table_steps.h"
 #include "unicode/iso15919_tables.h"
 
 namespace tirmok {
@@ -31,6 +32,7 @@ class Iso15919AnsiConverter {
   // Internal code on the left, the 8-bit text on the right.
   MappingTable table_;
   RomanisedShortcuts<Byte> shortcuts_;
+  LatinDecodeShortcuts<Byte> decodeShortcuts_;
 };
 
 }  // namespace tirmok

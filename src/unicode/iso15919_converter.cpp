@@ -34,7 +34,8 @@ WideMappingTable Iso15919Table() {
 
 }  // namespace
 
-Iso15919Converter::Iso15919Converter() : table_(Iso15919Table()), shortcuts_(table_, SeparatesFollowingHa) {}
+Iso15919Converter::Iso15919Converter()
+    : table_(Iso15919Table()), shortcuts_(table_, SeparatesFollowingHa), decodeShortcuts_(table_) {}
 
 std::int32_t Iso15919Converter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
   if (const std::int32_t used = EncodeRomanisedMatch(table_, p, piece, SeparatesFollowingHa)) return used;
@@ -83,9 +84,10 @@ std::int32_t Iso15919Converter::Decode(const char16_t* input, std::int32_t lengt
     return 0;  // no memory for the copy: nothing decoded, the output stays empty
   }
   LowerLatin(lowered);
-  return RunLoop(lowered.c_str(), length, sink, [this](const char16_t* p, Piece<Byte>& piece) {
-    return WideTableDecodeStep(table_, p, piece);
-  });
+  return RunLoopWithShortSteps(
+      lowered.c_str(), length, sink, kShortStepMax,
+      [this](const char16_t* p, Byte* out) { return decodeShortcuts_.Step(p, out); },
+      [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 }  // namespace tirmok

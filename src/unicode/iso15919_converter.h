@@ -6,6 +6,7 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/table_steps.h"
 #include "unicode/iso15919_tables.h"
 
 namespace tirmok {
@@ -31,10 +32,14 @@ class Iso15919Converter {
   // One encoding step at `p`: the rules Encode and EncodeUtf8 follow, which
   // their short steps restate for ordinary text.
   std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
+  // One decoding step at `p` in lower-cased text: the rules Decode follows
+  // after lower-casing, which its short steps restate.
+  std::int32_t DecodeStep(const char16_t* p, Piece<Byte>& piece) const { return WideTableDecodeStep(table_, p, piece); }
 
  private:
   WideMappingTable table_;
   RomanisedShortcuts<char16_t> shortcuts_;
+  LatinDecodeShortcuts<char16_t> decodeShortcuts_;
 };
 
 }  // namespace tirmok
