@@ -436,6 +436,13 @@ TEST(Utf8Pairs, ReadsLikeOneCharacterAtATime) {
       {"\xE0\xB0\x95\xB0\xB0\x95zz", u"\u0C15\uFFFD\uFFFD\uFFFDzz"},
       // the pair ends exactly at the end of the text
       {"ab\xE0\xB0\x95\xE0\xB0\xBF", u"ab\u0C15\u0C3F"},
+      // eight ASCII bytes at once, then fewer, and a letter inside the eight
+      {"abcdefghijk\xE0\xB0\x95", u"abcdefghijk\u0C15"},
+      {"abc\xE0\xB0\x95" "defghijklm", u"abc\u0C15defghijklm"},
+      // two-byte letters (U+0101, U+00E9), an overlong lead, and a lead without its continuation
+      {"k\xC4\x81t\xC3\xA9", u"k\u0101t\u00E9"},
+      {"\xC0\x80\xC1\xBFzz", u"\uFFFD\uFFFD\uFFFD\uFFFDzz"},
+      {"\xC4zzz\xDFzz", u"\uFFFDzzz\uFFFDzz"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Utf8ToUtf16(row.utf8), row.expected) << Describe(std::string_view(row.utf8));
