@@ -316,6 +316,32 @@ TEST(ShortSteps, RomanisationDecodingMatchesTheStepByStepRunAtEveryCapacity) {
   }
 }
 
+TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLength) {
+  std::mt19937 random(16);
+  const FontEncodingConverter& font = Converters().fontEncoding;
+  for (int i = 0; i < 150; ++i) {
+    // Accents after syllables, clusters, nukta and bytes at random among the pairs.
+    std::basic_string<Byte> code = RandomInternal(random);
+    for (int k = 0; k < 4; ++k) {
+      code.insert(random() % (code.size() + 1), 1,
+                  static_cast<Byte>(random() % 2 ? code::kAccentFirst + random() % 2 : 1 + random() % 255));
+    }
+    const auto length = static_cast<std::int32_t>(code.size());
+    std::basic_string<Byte> full(code.size() * 12 + 64, 0);
+    font.EncodeStepByStep(code.c_str(), -1, full.data(), static_cast<std::int32_t>(full.size()));
+    const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
+    for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+      for (const std::int32_t n : {-1, length - 1, length / 2}) {
+        std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
+        std::basic_string<Byte> actual = expected;
+        ASSERT_EQ(font.Encode(code.c_str(), n, actual.data(), capacity),
+                  font.EncodeStepByStep(code.c_str(), n, expected.data(), capacity));
+        ASSERT_EQ(actual, expected) << "capacity " << capacity << ", length " << n << " on " << Describe(code);
+      }
+    }
+  }
+}
+
 TEST(ShortSteps, BrailleEncodingMatchesTheStepByStepEncodingAtEveryCapacity) {
   std::mt19937 random(14);
   const BrailleConverter& braille = Converters().braille;
