@@ -11,7 +11,7 @@
 
 #include "automation/code_page.h"
 #include "fuzz_support.h"
-#include "tirmok/automation.h"
+#include "tirmok/com_names.h"
 
 using namespace tirmok::fuzz;
 using tirmok::automation::FromWindows1252;

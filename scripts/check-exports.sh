@@ -6,9 +6,16 @@ set -euo pipefail
 lib=$1
 # C names, and the functions of the C++ API (tirmok/tirmok.hpp), demangled.
 cpp_api='parse_format|format_name|is_wide|can_read|can_write|can_compare|convert|convert_u16|compare|sort_key|date_to_telugu|date_to_english'
-allowed='^(Lpx(Convert|Compare|DateConvert|SetProperty)|Dll(GetClassObject|CanUnloadNow|RegisterServer|UnregisterServer)|Sys(AllocString|AllocStringLen|FreeString|StringLen)|SetErrorInfo|GetErrorInfo|Variant(Init|Clear)|Tirmok[A-Za-z]*|tirmok::('"$cpp_api"')(\[abi:cxx11\])?\(.*)$'
+# The Windows-shaped helpers of the automation layer are exported only with the
+# library's prefix (TirmokSysAllocString ...); the four Dll* component exports
+# alone keep the names hosts look up.
+allowed='^(Lpx(Convert|Compare|DateConvert|SetProperty)|Dll(GetClassObject|CanUnloadNow|RegisterServer|UnregisterServer)|Tirmok[A-Za-z]*|tirmok::('"$cpp_api"')(\[abi:cxx11\])?\(.*)$'
 versioned=$(nm -D --defined-only "$lib" | awk '$2 ~ /^[TWDBRVu]$/ {print $3}' | sort -u)
 exported=$(sed 's/@.*//' <<<"$versioned" | c++filt | sort -u)
+unprefixed=$(grep -E '^(Sys[A-Za-z]*|Variant[A-Za-z]*|SetErrorInfo|GetErrorInfo|Reg[A-Za-z]*)$' <<<"$exported" || true)
+if [ -n "$unprefixed" ]; then
+  echo "Windows-shaped helpers exported without the prefix Tirmok:"; echo "$unprefixed"; exit 1
+fi
 unexpected=$(grep -vE "$allowed" <<<"$exported" || true)
 if [ -n "$unexpected" ]; then
   echo "unexpected exported symbols:"; echo "$unexpected"; exit 1

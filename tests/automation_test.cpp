@@ -1,5 +1,5 @@
 // Tests of the automation layer, called through its interfaces as a host calls them.
-#include "tirmok/automation.h"
+#include "tirmok/com_names.h"
 
 #include <gtest/gtest.h>
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "collation/collation_converter.h"
+#include "collation/unit_order.h"
 #include "core/utf.h"
 #include "support/test_support.h"
 #include "tirmok/tirmok.h"
@@ -22,6 +23,25 @@ using test::Escape;
 using test::Wide;
 using test::ToBytes;
 using test::ToWide;
+
+TEST(UnitOrder, LowByteThenHighByte) {
+  const struct {
+    char16_t first;
+    char16_t second;
+  } kOrdered[] = {
+      {0xE620, 0xE621},  // table units: by the byte they stand for
+      {0x0023, 0xE624},  // low byte 0x23 before 0x24, whatever the high bytes
+      {0xE64A, 0x014B},
+      {0x0041, 0xE641},  // equal low bytes: the high byte decides
+      {0x0000, 0x0001},  // the terminator first
+      {0x0100, 0x0001},  // a unit with low byte 0 before any other low byte
+  };
+  for (const auto& row : kOrdered) {
+    EXPECT_EQ(OrderOfUnits(row.first, row.second), -1) << std::hex << unsigned{row.first} << " " << unsigned{row.second};
+    EXPECT_EQ(OrderOfUnits(row.second, row.first), 1) << std::hex << unsigned{row.first} << " " << unsigned{row.second};
+    EXPECT_LT(OrderRank(row.first), OrderRank(row.second));
+  }
+}
 
 TEST(CollationEncode, UnitsAndFallbacks) {
   struct Case {

@@ -8,6 +8,7 @@
 #include "core/mapping_table.h"
 #include "core/normaliser.h"
 #include "core/run_loop.h"
+#include "core/text.h"
 #include "core/utf.h"
 #include "support/test_support.h"
 
@@ -311,6 +312,34 @@ TEST(Utf8Sink, TakesWholePiecesThatFitAndJoinsSplitSurrogatePairs) {
 }
 
 // --- Normaliser ---
+
+TEST(Text, AsciiUpperTouchesOnlyAsciiLetters) {
+  const struct {
+    char16_t unit;
+    char16_t upper;
+  } kRows[] = {{u'a', u'A'}, {u'z', u'Z'}, {u'A', u'A'}, {u'`', u'`'}, {u'{', u'{'}, {u'0', u'0'},
+               {0xE1, 0xE1}, {0x0C15, 0x0C15}, {0xFF41, 0xFF41}};  // a-acute, ka, fullwidth a
+  for (const auto& row : kRows) {
+    EXPECT_EQ(AsciiUpper(row.unit), row.upper) << static_cast<unsigned>(row.unit);
+    if (row.unit < 0x80) EXPECT_EQ(AsciiUpper(static_cast<char>(row.unit)), static_cast<char>(row.upper));
+  }
+  EXPECT_EQ(AsciiUpper(static_cast<Byte>(0xE1)), 0xE1);  // Windows-1252 a-acute stays
+  EXPECT_EQ(AsciiUpper(std::string("utf-8 \xE1x")), "UTF-8 \xE1X");
+}
+
+TEST(Text, UpToZeroAndAlignedCopy) {
+  using namespace std::string_view_literals;
+  EXPECT_EQ(UpToZero("ab\0cd"sv), "ab"sv);
+  EXPECT_EQ(UpToZero("abc"sv), "abc"sv);
+  EXPECT_EQ(UpToZero("\0"sv), ""sv);
+  EXPECT_EQ(UpToZero(u"x\0y"sv), u"x"sv);
+  // A 16-bit string one byte into a buffer, as a caller may pass it.
+  const std::u16string text = u"\u0C15\u0C3F";
+  unsigned char bytes[1 + 2 * 2] = {};
+  std::memcpy(bytes + 1, text.data(), 2 * sizeof(char16_t));
+  EXPECT_EQ(AlignedCopy(bytes + 1, 2), text);
+  EXPECT_EQ(AlignedCopy(bytes + 1, 0), u"");
+}
 
 TEST(Normaliser, FoldsVariantCodes) {
   CodeNormaliser normaliser;

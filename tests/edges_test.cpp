@@ -15,7 +15,7 @@
 #include <string>
 
 #include "support/test_support.h"
-#include "tirmok/automation.h"
+#include "tirmok/com_names.h"
 #include "tirmok/tirmok.hpp"
 #include "tirmok/tirmok_ext.h"
 

@@ -57,6 +57,37 @@ std::string Bytes(std::u16string_view units) {
 // At every capacity the output equals TirmokConvert's (whole steps), the
 // status says whether that was all of it, and `required` is always the exact
 // size of the whole result; capacity 0 only measures.
+// The setup the entry points share says what happened: the automation object
+// and the C++ API read out-of-memory from the status, not from the buffers.
+TEST(EntrySetup, DateAndComparisonSayWhenTheirBuffersCannotBeHad) {
+  ConverterModule& module = ConverterModule::Instance();
+  ScratchBuffers scratch;
+  char output[64];
+  const ConvertResult done =
+      ConvertDatePhrase(module.converters, scratch, &module.moduleLock, "Monday", 6, true, output, sizeof output);
+  EXPECT_EQ(done.status, ConvertStatus::kDone);
+  EXPECT_EQ(done.length, static_cast<std::int32_t>(std::strlen(output)));
+  EXPECT_GT(done.length, 0);
+  // A length beyond the library's sizes: the scratch buffers cannot grow to it.
+  const ConvertResult refused =
+      ConvertDatePhrase(module.converters, scratch, nullptr, "Monday", std::int64_t{1} << 31, true, output, 64);
+  EXPECT_EQ(refused.status, ConvertStatus::kOutOfMemory);
+  EXPECT_EQ(refused.length, 0);
+  EXPECT_STREQ(output, "");
+  std::int32_t order = 7;
+  EXPECT_FALSE(CompareReserved(module.converters, scratch, "a", INT32_MAX, Format::kTeltrans, "b", 1,
+                               Format::kTeltrans, order));
+  EXPECT_EQ(order, 7);
+  EXPECT_TRUE(
+      CompareReserved(module.converters, scratch, "a", 1, Format::kTeltrans, "b", 1, Format::kTeltrans, order));
+  EXPECT_EQ(order, -1);
+  SpillBuffer spill;
+  EXPECT_EQ(ConvertWhole(module.converters, scratch, PropertyStore{}, "ka", INT32_MAX, Format::kTeltrans,
+                         Format::kUnicode, spill)
+                .status,
+            ConvertStatus::kOutOfMemory);
+}
+
 TEST(ConvertStatus, EveryCapacityTellsWhatHappenedAndTheExactSize) {
   const std::string telugu = "\xE0\xB0\xA4\xE0\xB1\x86\xE0\xB0\xB2\xE0\xB1\x81\xE0\xB0\x97\xE0\xB1\x81 "
                              "\xE0\xB0\x95\xE0\xB0\xBF\x01\xF0\x9F\x98\x80";  // telugu ki, a control, an emoji

@@ -17,6 +17,14 @@
 
 #include "tirmok/tirmok.h"
 
+/* The shapes live in the namespace tirmok::automation and the functions carry
+ * the library's prefix (TirmokSysAllocString, TirmokVariantClear,
+ * TirmokGetErrorInfo ...), so that nothing of them can collide with a host's
+ * own Windows-shaped names; only the four component exports (Dll*) keep their
+ * names, which hosts look up by name. tirmok/com_names.h lets a host write the
+ * familiar names (BSTR, SysAllocString, GetErrorInfo ...) if it wants them. */
+namespace tirmok::automation {
+
 /* ---- Scalar types ---- */
 
 using HRESULT = std::int32_t;
@@ -261,46 +269,52 @@ inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 
+}  // namespace tirmok::automation
+
 extern "C" {
 
 /* ---- BSTR ---- */
 
 /* Allocates a BSTR of `length` characters copied from `source` (zero-filled
  * when `source` is null). Returns null when memory runs out. */
-TIRMOK_API BSTR SysAllocStringLen(const OLECHAR* source, UINT length);
+TIRMOK_API tirmok::automation::BSTR TirmokSysAllocStringLen(const tirmok::automation::OLECHAR* source,
+                                                            tirmok::automation::UINT length);
 /* Allocates a BSTR of the zero-terminated `source`; null gives null. */
-TIRMOK_API BSTR SysAllocString(const OLECHAR* source);
+TIRMOK_API tirmok::automation::BSTR TirmokSysAllocString(const tirmok::automation::OLECHAR* source);
 /* Frees a BSTR; null is allowed. */
-TIRMOK_API void SysFreeString(BSTR text);
+TIRMOK_API void TirmokSysFreeString(tirmok::automation::BSTR text);
 /* Length in characters (0 for null). */
-TIRMOK_API UINT SysStringLen(BSTR text);
+TIRMOK_API tirmok::automation::UINT TirmokSysStringLen(tirmok::automation::BSTR text);
 
 /* ---- VARIANT ---- */
 
-TIRMOK_API void VariantInit(VARIANT* variant);
+TIRMOK_API void TirmokVariantInit(tirmok::automation::VARIANT* variant);
 /* Frees what the variant owns (its BSTR) and leaves it VT_EMPTY. */
-TIRMOK_API HRESULT VariantClear(VARIANT* variant);
+TIRMOK_API tirmok::automation::HRESULT TirmokVariantClear(tirmok::automation::VARIANT* variant);
 
 /* ---- Error information (one slot per thread) ---- */
 
 /* Makes `errorInfo` the calling thread's error information (null clears it);
  * the slot takes its own reference. `reserved` must be 0. */
-TIRMOK_API HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo);
+TIRMOK_API tirmok::automation::HRESULT TirmokSetErrorInfo(tirmok::automation::ULONG reserved,
+                                                          tirmok::automation::IErrorInfo* errorInfo);
 /* Hands the thread's error information to the caller, who must release it,
  * and clears the slot. S_FALSE and null when there is none. */
-TIRMOK_API HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo);
+TIRMOK_API tirmok::automation::HRESULT TirmokGetErrorInfo(tirmok::automation::ULONG reserved,
+                                                          tirmok::automation::IErrorInfo** errorInfo);
 
 /* ---- Component exports ---- */
 
 /* The class object (IClassFactory) of CLSID_tirmok50. */
-TIRMOK_API HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv);
+TIRMOK_API tirmok::automation::HRESULT DllGetClassObject(tirmok::automation::REFCLSID rclsid,
+                                                         tirmok::automation::REFIID riid, void** ppv);
 /* S_OK when no object is alive and no lock is held; S_FALSE otherwise. A
  * reference held on the class object counts as a lock. */
-TIRMOK_API HRESULT DllCanUnloadNow(void);
+TIRMOK_API tirmok::automation::HRESULT DllCanUnloadNow(void);
 /* Writes the class, its ProgIDs and the type library into the registry store. */
-TIRMOK_API HRESULT DllRegisterServer(void);
+TIRMOK_API tirmok::automation::HRESULT DllRegisterServer(void);
 /* Removes what DllRegisterServer wrote (the "CLSID" key itself stays). */
-TIRMOK_API HRESULT DllUnregisterServer(void);
+TIRMOK_API tirmok::automation::HRESULT DllUnregisterServer(void);
 
 /* ---- Registry store (the keys under the classes root) ----
  *
@@ -313,13 +327,16 @@ TIRMOK_API HRESULT DllUnregisterServer(void);
 
 /* Reads a value: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND (no such key or value)
  * or ERROR_MORE_DATA (the buffer is too small). */
-TIRMOK_API LONG TirmokRegQueryValue(const char* keyPath, const char* valueName, char* data, DWORD* size);
+TIRMOK_API tirmok::automation::LONG TirmokRegQueryValue(const char* keyPath, const char* valueName, char* data,
+                                                        tirmok::automation::DWORD* size);
 /* The name of the `index`-th subkey, in order of name: ERROR_SUCCESS,
  * ERROR_NO_MORE_ITEMS past the last, ERROR_FILE_NOT_FOUND when the key does
  * not exist, or ERROR_MORE_DATA. */
-TIRMOK_API LONG TirmokRegEnumKey(const char* keyPath, DWORD index, char* name, DWORD* size);
+TIRMOK_API tirmok::automation::LONG TirmokRegEnumKey(const char* keyPath, tirmok::automation::DWORD index, char* name,
+                                                     tirmok::automation::DWORD* size);
 /* The name of the `index`-th value that is set ("" for the default value). */
-TIRMOK_API LONG TirmokRegEnumValue(const char* keyPath, DWORD index, char* name, DWORD* size);
+TIRMOK_API tirmok::automation::LONG TirmokRegEnumValue(const char* keyPath, tirmok::automation::DWORD index,
+                                                       char* name, tirmok::automation::DWORD* size);
 
 }  // extern "C"
 

@@ -26,12 +26,12 @@ std::uint32_t ByteLength(BSTR text) {
 
 std::u16string_view Chars(BSTR text) {
   if (text == nullptr) return {};
-  return {text, SysStringLen(text)};
+  return {text, TirmokSysStringLen(text)};
 }
 
 BSTR MakeBstr(std::u16string_view text) {
   if (text.size() > kMaxLength) return nullptr;
-  return SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  return TirmokSysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
 std::string GuidText(const GUID& guid) {
@@ -45,10 +45,9 @@ std::string GuidText(const GUID& guid) {
 
 }  // namespace tirmok::automation
 
-using tirmok::automation::kMaxLength;
-using tirmok::automation::kPrefixBytes;
+using namespace tirmok::automation;
 
-extern "C" BSTR SysAllocStringLen(const OLECHAR* source, UINT length) {
+extern "C" BSTR TirmokSysAllocStringLen(const OLECHAR* source, UINT length) {
   if (length > kMaxLength) return nullptr;
   const std::uint32_t bytes = length * static_cast<std::uint32_t>(sizeof(OLECHAR));
   auto* base = static_cast<unsigned char*>(std::malloc(kPrefixBytes + bytes + sizeof(OLECHAR)));
@@ -64,33 +63,33 @@ extern "C" BSTR SysAllocStringLen(const OLECHAR* source, UINT length) {
   return text;
 }
 
-extern "C" BSTR SysAllocString(const OLECHAR* source) {
+extern "C" BSTR TirmokSysAllocString(const OLECHAR* source) {
   if (source == nullptr) return nullptr;
   UINT length = 0;
   while (source[length] != 0) {
     if (++length > kMaxLength) return nullptr;
   }
-  return SysAllocStringLen(source, length);
+  return TirmokSysAllocStringLen(source, length);
 }
 
-extern "C" void SysFreeString(BSTR text) {
-  if (text != nullptr) std::free(tirmok::automation::Base(text));
+extern "C" void TirmokSysFreeString(BSTR text) {
+  if (text != nullptr) std::free(Base(text));
 }
 
-extern "C" UINT SysStringLen(BSTR text) {
-  return text == nullptr ? 0 : tirmok::automation::ByteLength(text) / sizeof(OLECHAR);
+extern "C" UINT TirmokSysStringLen(BSTR text) {
+  return text == nullptr ? 0 : ByteLength(text) / sizeof(OLECHAR);
 }
 
-extern "C" void VariantInit(VARIANT* variant) {
+extern "C" void TirmokVariantInit(VARIANT* variant) {
   if (variant == nullptr) return;
   std::memset(variant, 0, sizeof *variant);
   variant->vt = VT_EMPTY;
 }
 
-extern "C" HRESULT VariantClear(VARIANT* variant) {
+extern "C" HRESULT TirmokVariantClear(VARIANT* variant) {
   if (variant == nullptr) return E_INVALIDARG;
   // Only a BSTR held by value is owned; by-reference forms point at the caller's storage.
-  if (variant->vt == VT_BSTR) SysFreeString(variant->bstrVal);
-  VariantInit(variant);
+  if (variant->vt == VT_BSTR) TirmokSysFreeString(variant->bstrVal);
+  TirmokVariantInit(variant);
   return S_OK;
 }

@@ -83,6 +83,8 @@ bool CanUnload() { return liveObjects.load() == 0 && serverLocks.load() == 0; }
 
 }  // namespace tirmok::automation
 
+using namespace tirmok::automation;
+
 extern "C" HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
   if (ppv == nullptr) return E_POINTER;
   *ppv = nullptr;

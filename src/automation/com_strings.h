@@ -17,7 +17,7 @@ std::u16string_view Chars(BSTR text);
 BSTR MakeBstr(std::u16string_view text);
 
 struct BstrDeleter {
-  void operator()(BSTR text) const { SysFreeString(text); }
+  void operator()(BSTR text) const { TirmokSysFreeString(text); }
 };
 using UniqueBstr = std::unique_ptr<OLECHAR, BstrDeleter>;
 

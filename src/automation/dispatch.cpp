@@ -144,7 +144,7 @@ void FillException(HRESULT failure, EXCEPINFO* exception) {
   *exception = EXCEPINFO{};
   exception->scode = failure;
   IErrorInfo* error = nullptr;
-  if (GetErrorInfo(0, &error) != S_OK || error == nullptr) return;
+  if (TirmokGetErrorInfo(0, &error) != S_OK || error == nullptr) return;
   error->GetSource(&exception->bstrSource);
   error->GetDescription(&exception->bstrDescription);
   error->GetHelpContext(&exception->dwHelpContext);

@@ -96,7 +96,7 @@ thread_local ErrorSlot currentError;
 }  // namespace
 
 bool SetThreadError(std::u16string_view description, std::u16string_view source, const GUID& guid) noexcept {
-  SetErrorInfo(0, nullptr);
+  TirmokSetErrorInfo(0, nullptr);
   auto* info = new (std::nothrow) ErrorInfo;
   if (info == nullptr) return false;
   bool complete = false;
@@ -109,14 +109,16 @@ bool SetThreadError(std::u16string_view description, std::u16string_view source,
     complete = false;
   }
   info->SetGUID(guid);
-  if (complete) SetErrorInfo(0, static_cast<IErrorInfo*>(info));
+  if (complete) TirmokSetErrorInfo(0, static_cast<IErrorInfo*>(info));
   static_cast<IErrorInfo*>(info)->Release();
   return complete;
 }
 
 }  // namespace tirmok::automation
 
-extern "C" HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo) {
+using namespace tirmok::automation;
+
+extern "C" HRESULT TirmokSetErrorInfo(ULONG reserved, IErrorInfo* errorInfo) {
   if (reserved != 0) return E_INVALIDARG;
   auto& slot = tirmok::automation::currentError;
   if (errorInfo != nullptr) errorInfo->AddRef();
@@ -126,7 +128,7 @@ extern "C" HRESULT SetErrorInfo(ULONG reserved, IErrorInfo* errorInfo) {
   return S_OK;
 }
 
-extern "C" HRESULT GetErrorInfo(ULONG reserved, IErrorInfo** errorInfo) {
+extern "C" HRESULT TirmokGetErrorInfo(ULONG reserved, IErrorInfo** errorInfo) {
   if (reserved != 0 || errorInfo == nullptr) return E_INVALIDARG;
   auto& slot = tirmok::automation::currentError;
   *errorInfo = slot.info;

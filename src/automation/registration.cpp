@@ -145,8 +145,9 @@ Substitutions ForThisClass(std::string module) {
 }  // namespace
 }  // namespace tirmok::automation
 
+using namespace tirmok::automation;
+
 extern "C" HRESULT DllRegisterServer(void) {
-  using namespace tirmok::automation;
   try {
     const std::optional<std::string> module = ModulePath();
     if (!module) return E_FAIL;
@@ -165,7 +166,6 @@ extern "C" HRESULT DllRegisterServer(void) {
 }
 
 extern "C" HRESULT DllUnregisterServer(void) {
-  using namespace tirmok::automation;
   try {
     const Substitutions with = ForThisClass(ModulePath().value_or(std::string()));
     return RegistryStore::Instance().With([&](RegistryKey& root) {

@@ -112,8 +112,7 @@ LONG EnumerateNames(const Entries& entries, DWORD index, char* name, DWORD* size
 }  // namespace
 }  // namespace tirmok::automation
 
-using tirmok::automation::RegistryKey;
-using tirmok::automation::RegistryStore;
+using namespace tirmok::automation;
 
 extern "C" LONG TirmokRegQueryValue(const char* keyPath, const char* valueName, char* data, DWORD* size) {
   if (size == nullptr) return ERROR_INVALID_PARAMETER;

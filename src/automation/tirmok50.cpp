@@ -149,7 +149,7 @@ HRESULT Tirmok50::Guarded(Body&& body) noexcept {
   } catch (const std::exception& e) {
     return Fail(std::string_view(e.what()).substr(0, kMaxExceptionText));
   } catch (...) {
-    SetErrorInfo(0, nullptr);
+    TirmokSetErrorInfo(0, nullptr);
     return E_UNEXPECTED;
   }
 }
@@ -161,7 +161,7 @@ HRESULT Tirmok50::Fail(std::string_view message, HRESULT result) noexcept {
     const std::u16string description = source + u":" + FromWindows1252(message);
     SetThreadError(description, source, IID_Itirmok50);
   } catch (...) {
-    SetErrorInfo(0, nullptr);  // no memory left to describe the failure
+    TirmokSetErrorInfo(0, nullptr);  // no memory left to describe the failure
   }
   return result;
 }
@@ -259,7 +259,8 @@ HRESULT Tirmok50::ConvertDate(BSTR bstrInput, LONG bFromEnglish, BSTR* bstrOutpu
     // The output goes into this object's buffer at its present capacity.
     const ConvertResult result =
         ConvertDatePhrase(module.converters, module.scratch, &module.moduleLock, phrase.c_str(),
-                    static_cast<std::int64_t>(phrase.size()), bFromEnglish != 0, static_cast<char*>(buffer_), capacity_);
+                          static_cast<std::int64_t>(phrase.size()), bFromEnglish != 0, static_cast<char*>(buffer_),
+                          capacity_);
     if (result.status == ConvertStatus::kOutOfMemory) return Fail(kOutOfMemory, E_OUTOFMEMORY);
     *bstrOutput = Result(false);
     return S_OK;
@@ -332,10 +333,10 @@ HRESULT Tirmok50::Invoke(DISPID dispIdMember, REFIID riid, LCID, WORD wFlags, DI
   }
   const ParamDescription* retval = ResultParam(*method);
   if (retval == nullptr || pVarResult == nullptr) {
-    SysFreeString(text);
+    TirmokSysFreeString(text);
     return S_OK;
   }
-  VariantInit(pVarResult);
+  TirmokVariantInit(pVarResult);
   if (retval->type == ParamType::kString) {
     pVarResult->vt = VT_BSTR;
     pVarResult->bstrVal = text;

@@ -17,7 +17,13 @@ constexpr std::uint32_t OrderRank(char16_t unit) {
 }
 
 // Two different collation units as comparison orders them: -1 when `x` comes
-// first, 1 when `y` does.
-constexpr std::int32_t OrderOfUnits(char16_t x, char16_t y) { return OrderRank(x) < OrderRank(y) ? -1 : 1; }
+// first, 1 when `y` does. The order of their ranks, read byte by byte: the
+// low bytes differ in most pairs, and this costs fewer instructions than
+// building both ranks.
+constexpr std::int32_t OrderOfUnits(char16_t x, char16_t y) {
+  const unsigned lowX = x & 0xFFu, lowY = y & 0xFFu;
+  if (lowX != lowY) return lowX < lowY ? -1 : 1;
+  return (x >> 8) < (y >> 8) ? -1 : 1;
+}
 
 }  // namespace tirmok

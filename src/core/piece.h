@@ -57,9 +57,6 @@ class Piece {
   void PopBack() {
     if (size_ > 0) --size_;
   }
-  void Truncate(std::int32_t size) {
-    if (size >= 0 && size < size_) size_ = size;
-  }
 
   std::int32_t Size() const { return size_; }
   bool Empty() const { return size_ == 0; }

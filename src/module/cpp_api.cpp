@@ -183,10 +183,13 @@ std::string SortKeyOf(std::basic_string_view<Unit> text, Format format) {
   return key;
 }
 
-// A comparison's answer, or std::bad_alloc when its buffers could not be had.
-int Compared(std::optional<std::int32_t> order) {
-  if (!order) throw std::bad_alloc();
-  return *order;
+// A comparison in the thread's buffers, or std::bad_alloc when they could not be had.
+int Compared(const void* x, std::int32_t n1, Format formatX, const void* y, std::int32_t n2, Format formatY) {
+  std::int32_t order = 0;
+  if (!CompareReserved(Converters(), ThreadScratch(), x, n1, formatX, y, n2, formatY, order)) {
+    throw std::bad_alloc();
+  }
+  return order;
 }
 
 template <class Unit>
@@ -198,9 +201,8 @@ int CompareOf(std::basic_string_view<Unit> a, Format formatA, std::basic_string_
   const std::basic_string_view<Unit> y = Terminated(b, buffers.wide[1]);
   const std::int32_t n1 = CheckedLength(x.size());
   const std::int32_t n2 = CheckedLength(y.size());
-  return Compared(CompareReserved(Converters(), ThreadScratch(), nullptr, x.data(), n1, formatA, y.data(), n2, formatB));
+  return Compared(x.data(), n1, formatA, y.data(), n2, formatB);
 }
-
 
 std::string DateConvert(std::string_view phrase, bool fromEnglish) {
   // The caller's text as a terminated string.
@@ -210,8 +212,8 @@ std::string DateConvert(std::string_view phrase, bool fromEnglish) {
   for (;;) {
     const auto cap = static_cast<std::int32_t>(std::min<std::int64_t>(capacity, INT32_MAX));
     std::string out(static_cast<std::size_t>(cap), '\0');
-    const ConvertResult date =
-        ConvertDatePhrase(Converters(), ThreadScratch(), nullptr, terminated.c_str(), length, fromEnglish, out.data(), cap);
+    const ConvertResult date = ConvertDatePhrase(Converters(), ThreadScratch(), nullptr, terminated.c_str(), length,
+                                                 fromEnglish, out.data(), cap);
     if (date.status == ConvertStatus::kOutOfMemory) throw std::bad_alloc();
     const std::int32_t n = date.length;
     // Telugu words are written whole or not at all: a result that might have
@@ -222,6 +224,32 @@ std::string DateConvert(std::string_view phrase, bool fromEnglish) {
     }
     capacity *= 2;
   }
+}
+
+// Properties given to a call, as the key and value list of the C functions.
+PropertyStore PropertiesOf(const char* const* properties) {
+  PropertyStore store;
+  for (const char* const* p = properties; p != nullptr && p[0] != nullptr; p += 2) {
+    store.insert_or_assign(std::string(p[0]), std::string(p[1] != nullptr ? p[1] : ""));
+    if (p[1] == nullptr) break;
+  }
+  return store;
+}
+
+ConvertResult ConvertWithProperties(const void* input, const char* inputFormat, void* output,
+                                    const char* outputFormat, std::int32_t capacity,
+                                    const char* const* properties, CallKind kind) {
+  const auto from = ParseFormat(inputFormat);
+  const auto to = ParseFormat(outputFormat);
+  if (!from || !to || input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) {
+    // The status function leaves an output of a known format empty; the
+    // designed function leaves it as it was.
+    if (kind == CallKind::kMeasured && to && output != nullptr && capacity > 0) WriteEmpty(output, *to);
+    return {0, ConvertStatus::kInvalidArgument, 0};
+  }
+  const KeepBuffersSmall keep;
+  return ConvertTerminated(Converters(), ThreadScratch(), PropertiesOf(properties), nullptr, input, *from, output,
+                           *to, capacity, kind);
 }
 
 }  // namespace
@@ -277,10 +305,6 @@ std::u16string convert_u16(std::u16string_view input, Format from, Format to, co
   return WideResult(wide.data(), CheckedLength(wide.size()), from, to, properties);
 }
 
-}  // namespace tirmok
-
-namespace tirmok {
-
 int compare(std::string_view a, Format format_a, std::string_view b, Format format_b) {
   const KeepBuffersSmall keep;
   RequireComparable(format_a);
@@ -311,7 +335,7 @@ int compare(std::string_view a, Format format_a, std::string_view b, Format form
   operand(b, format_b, 1, py, sizeB);
   const std::int32_t n1 = CheckedLength(sizeA);
   const std::int32_t n2 = CheckedLength(sizeB);
-  return Compared(CompareReserved(Converters(), ThreadScratch(), nullptr, px, n1, format_a, py, n2, format_b));
+  return Compared(px, n1, format_a, py, n2, format_b);
 }
 
 int compare(std::u16string_view a, Format format_a, std::u16string_view b, Format format_b) {
@@ -360,38 +384,6 @@ extern "C" int32_t TirmokSortKey(const void* text, const char* format, unsigned 
     return -1;
   }
 }
-
-namespace tirmok {
-namespace {
-
-// Properties given to a call, as the key and value list of the C functions.
-PropertyStore PropertiesOf(const char* const* properties) {
-  PropertyStore store;
-  for (const char* const* p = properties; p != nullptr && p[0] != nullptr; p += 2) {
-    store.insert_or_assign(std::string(p[0]), std::string(p[1] != nullptr ? p[1] : ""));
-    if (p[1] == nullptr) break;
-  }
-  return store;
-}
-
-ConvertResult ConvertWithProperties(const void* input, const char* inputFormat, void* output,
-                                    const char* outputFormat, std::int32_t capacity,
-                                    const char* const* properties, CallKind kind) {
-  const auto from = ParseFormat(inputFormat);
-  const auto to = ParseFormat(outputFormat);
-  if (!from || !to || input == nullptr || capacity < 0 || (output == nullptr && capacity != 0)) {
-    // The status function leaves an output of a known format empty; the
-    // designed function leaves it as it was.
-    if (kind == CallKind::kMeasured && to && output != nullptr && capacity > 0) WriteEmpty(output, *to);
-    return {0, ConvertStatus::kInvalidArgument, 0};
-  }
-  const KeepBuffersSmall keep;
-  return ConvertTerminated(Converters(), ThreadScratch(), PropertiesOf(properties), nullptr, input, *from, output,
-                           *to, capacity, kind);
-}
-
-}  // namespace
-}  // namespace tirmok
 
 extern "C" int32_t TirmokConvert(const void* input, const char* inputFormat, void* output, const char* outputFormat,
                                  int32_t capacity, const char* const* properties) {

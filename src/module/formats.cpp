@@ -80,6 +80,4 @@ std::optional<Format> ParseFormat(const char* name) {
   return std::nullopt;
 }
 
-bool IsValidFormat(const char* name) { return ParseFormat(name).has_value(); }
-
 }  // namespace tirmok

@@ -52,6 +52,5 @@ std::optional<Format> ParseFormat(std::string_view name);
 // It reads no further than the first character at which the name stops
 // agreeing with every format name.
 std::optional<Format> ParseFormat(const char* name);
-bool IsValidFormat(const char* name);
 
 }  // namespace tirmok

@@ -7,7 +7,6 @@
 #include <new>
 #include <string>
 
-#include "collation/compare.h"
 #include "core/run_loop.h"
 #include "core/text.h"
 #include "core/utf.h"
@@ -369,16 +368,6 @@ WholeOutput ConvertWhole(const ConverterSet& converters, ScratchBuffers& scratch
   return EncodeWhole(converters, scratch, properties, from, to, spill);
 }
 
-std::optional<std::int32_t> CompareReserved(const ConverterSet& converters, ScratchBuffers& scratch,
-                                            ModuleLock* lock, const void* string1, std::int32_t length1,
-                                            Format format1, const void* string2, std::int32_t length2,
-                                            Format format2) {
-  std::unique_lock<ModuleLock> guard;
-  if (lock != nullptr) guard = std::unique_lock<ModuleLock>(*lock);
-  if (!scratch.ReserveFor(std::max(length1, length2))) return std::nullopt;
-  return CompareWith(converters, scratch, string1, length1, format1, string2, length2, format2);
-}
-
 ConvertResult ConvertDatePhrase(const ConverterSet& converters, ScratchBuffers& scratch, ModuleLock* lock,
                                 const char* phrase, std::int64_t length, bool fromEnglish, char* output,
                                 std::int32_t capacity) {
@@ -399,9 +388,11 @@ std::int32_t CompareInModule(ConverterModule& module, const void* string1, Forma
   const std::int64_t n2 = MeasureInput(string2, format2);
   if (RequiredCapacity(std::max(n1, n2)) > std::numeric_limits<std::int32_t>::max()) return 0;
   const auto compare = [&](const void* first, const void* second) -> std::int32_t {
-    return CompareReserved(module.converters, module.scratch, &module.moduleLock, first,
-                           static_cast<std::int32_t>(n1), format1, second, static_cast<std::int32_t>(n2), format2)
-        .value_or(0);
+    std::lock_guard<ModuleLock> lock(module.moduleLock);
+    std::int32_t order = 0;  // when the buffers cannot be had
+    CompareReserved(module.converters, module.scratch, first, static_cast<std::int32_t>(n1), format1, second,
+                    static_cast<std::int32_t>(n2), format2, order);
+    return order;
   };
   // Aligned copies where a 16-bit operand is not aligned; the common call
   // builds no strings at all.

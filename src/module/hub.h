@@ -1,10 +1,11 @@
 // The conversion hub: decode any format into the internal code, encode it into any other; compare two strings.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
-#include <optional>
 
+#include "collation/compare.h"
 #include "core/properties.h"
 #include "module/converter_set.h"
 #include "module/formats.h"
@@ -77,7 +78,7 @@ ConvertResult DecodeAndEncode(const ConverterSet& converters, ScratchBuffers& sc
 
 // The setup every entry point (the C functions, the C++ API, the automation
 // object) shares: the scratch buffers reserved by the size rule, then the
-// operation, under `lock` when one is given (the module's buffers), without
+// operation; under `lock` when one is given (the module's buffers), without
 // one for buffers of the calling thread.
 
 // The whole result of converting `input` (`length` units of `from`,
@@ -86,12 +87,18 @@ ConvertResult DecodeAndEncode(const ConverterSet& converters, ScratchBuffers& sc
 WholeOutput ConvertWhole(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
                          const void* input, std::int32_t length, Format from, Format to, SpillBuffer& spill);
 
-// Compares two terminated operands of `length1` and `length2` units (see
-// CompareWith); empty when the buffers cannot be had.
-std::optional<std::int32_t> CompareReserved(const ConverterSet& converters, ScratchBuffers& scratch,
-                                            ModuleLock* lock, const void* string1, std::int32_t length1,
-                                            Format format1, const void* string2, std::int32_t length2,
-                                            Format format2);
+// Compares two terminated operands of `length1` and `length2` units into
+// `order` (see CompareWith); false when the buffers cannot be had. The
+// caller holds any lock the buffers need. (An out-parameter rather than an
+// optional result: a comparison takes a few tens of nanoseconds, and the
+// optional's two fields written apart and read as one cost a stalled load.)
+inline bool CompareReserved(const ConverterSet& converters, ScratchBuffers& scratch, const void* string1,
+                            std::int32_t length1, Format format1, const void* string2, std::int32_t length2,
+                            Format format2, std::int32_t& order) {
+  if (!scratch.ReserveFor(std::max(length1, length2))) return false;
+  order = CompareWith(converters, scratch, string1, length1, format1, string2, length2, format2);
+  return true;
+}
 
 // Converts a terminated date phrase of `length` bytes into `output`
 // (`capacity` bytes with the terminator, at least 1; "" first): Telugu
@@ -120,9 +127,10 @@ enum class CallKind {
 
 // A whole conversion of a caller's terminated string, as the C functions
 // make it: measure, size query, empty output, aligned copies of misaligned
-// 16-bit strings, scratch growth and pipeline, under `lock` when one is given. `capacity` is at least 0 and the pointers
-// are not null (the output may be null when `capacity` is 0). A misaligned
-// 16-bit output is written through a buffer no larger than the result.
+// 16-bit strings, scratch growth and pipeline, under `lock` when one is
+// given. `capacity` is at least 0 and the pointers are not null (the output
+// may be null when `capacity` is 0). A misaligned 16-bit output is written
+// through a buffer no larger than the result.
 ConvertResult ConvertTerminated(const ConverterSet& converters, ScratchBuffers& scratch,
                                 const PropertyStore& properties, ModuleLock* lock, const void* input,
                                 Format from, void* output, Format to, std::int32_t capacity, CallKind kind);

@@ -15,28 +15,24 @@ namespace tirmok {
 
 UnicodeConverter::UnicodeConverter() {
   for (const UnicodeRow& row : UnicodeRows()) {
-    AddToTable(row.table, Units<Byte>(reinterpret_cast<const char*>(row.code)), Units<char16_t>(row.text),
-               WideMappingTable::kBoth);
+    AddToTable(row.table, Units<Byte>(reinterpret_cast<const char*>(row.code)), Units<char16_t>(row.text));
   }
   MakeShortcuts();
 }
 
-void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code,
-                                  const Units<char16_t>& text, int direction) {
+void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text) {
   switch (table) {
     case UnicodeTable::kIndependentVowels:
-      independentVowels_.AddEntry(code, text, direction);
+      independentVowels_.AddEntry(code, text);
       break;
     case UnicodeTable::kVowelSigns:
-      vowelSigns_.AddEntry(code, text, direction);
+      vowelSigns_.AddEntry(code, text);
       break;
     case UnicodeTable::kConsonants:
-      consonants_.AddEntry(code, text, direction);
+      consonants_.AddEntry(code, text);
       break;
     case UnicodeTable::kOtherSigns:
-      otherSigns_.AddEntry(code, text, direction);
-      break;
-    case UnicodeTable::kPriority:
+      otherSigns_.AddEntry(code, text);
       break;
   }
 }

@@ -88,9 +88,8 @@ class UnicodeConverter {
   static constexpr char16_t kBlockFirst = kTeluguBlockFirst;
   static constexpr std::uint32_t kRangeSize = kUnitRangeSize;
 
-  // Adds a pair to the table with the given code; any other code adds nothing.
-  void AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text,
-                  int direction);
+  // Adds a pair, both ways, to the table with the given code.
+  void AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text);
   void MakeShortcuts();
   // The decoding groups of the steps for input beginning with `unit`.
   Shortcut<DecodeGroup> DecodingShortcut(std::uint32_t unit) const;

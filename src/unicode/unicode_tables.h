@@ -14,7 +14,6 @@ enum class UnicodeTable : int {
   kVowelSigns = 1,  // looked up only directly after a consonant
   kConsonants = 2,
   kOtherSigns = 5,  // signs, punctuation, digits, joiners
-  kPriority = 6,    // consulted before the others; no row uses it
 };
 
 // One pair of the Unicode converter: internal code and its UTF-16 text (null:
