@@ -3,7 +3,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
@@ -152,8 +151,8 @@ class BrailleConverter {
   MappingTable consonants_;  // left: internal code; value: cells
   std::int64_t longestCells_ = 0;  // the most cells of any value of the five tables above
   // The consonant and vowel entries a lookup compares, per first byte.
-  std::vector<CellGroup> consonantGroups_ = std::vector<CellGroup>(256);
-  std::vector<CellGroup> vowelGroups_ = std::vector<CellGroup>(256);
+  std::array<CellGroup, 256> consonantGroups_{};
+  std::array<CellGroup, 256> vowelGroups_{};
   MappingTable vowels_;
   MappingTable signs_;
   MappingTable numbers_;     // signs inside a number

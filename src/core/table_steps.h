@@ -5,7 +5,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "core/mapping_table.h"
 #include "core/piece.h"
@@ -94,9 +93,8 @@ class LatinDecodeShortcuts {
     return additional < kAdditionalSize ? &additional_[additional] : nullptr;
   }
 
-  // On the heap, so that the converter set stays small.
-  std::vector<Slot> low_ = std::vector<Slot>(kLowEnd);
-  std::vector<Slot> additional_ = std::vector<Slot>(kAdditionalSize);
+  std::array<Slot, kLowEnd> low_{};
+  std::array<Slot, kAdditionalSize> additional_{};
 };
 
 // What an encoder into UTF-16 does with a byte no table holds: the end of the

@@ -5,7 +5,6 @@
 #include <array>
 #include <span>
 #include <type_traits>
-#include <vector>
 
 #include "core/mapping_table.h"
 #include "core/piece.h"
@@ -98,10 +97,6 @@ class RomanisedShortcuts {
   static_assert(Group::kMaxValue + 2 <= kShortStepMax);
 
   RomanisedShortcuts(const BasicMappingTable<Byte, Text>& table, bool (*haSet)(Byte)) : haSet_(haSet) {
-    if constexpr (kWide) {
-      utf8_.resize(256);
-      utf8Cells_.resize(256);
-    }
     for (std::uint32_t b = 0; b < 256; ++b) {
       const Group& group = groups_[b] = Group::Of(table.LeftKeyed(), b);
       if constexpr (kWide) {
@@ -187,7 +182,7 @@ class RomanisedShortcuts {
  private:
   static constexpr bool kWide = std::is_same_v<Text, char16_t>;
   struct NoForms {};
-  using Forms = std::conditional_t<kWide, std::vector<std::array<Utf8Form, Group::kMaxEntries>>, NoForms>;
+  using Forms = std::conditional_t<kWide, std::array<std::array<Utf8Form, Group::kMaxEntries>, 256>, NoForms>;
 
   // A byte's whole step in a run: its value in 8 bytes of units, stored
   // whole; `size` is the value's units plus one, 0 for a byte the run stops at.
@@ -216,11 +211,10 @@ class RomanisedShortcuts {
   }
 
   bool (*haSet_)(Byte);
-  // On the heap, so that the converter set stays small.
-  std::vector<Group> groups_ = std::vector<Group>(256);
+  std::array<Group, 256> groups_{};
   Forms utf8_{};
-  std::vector<RunCell<Text>> runCells_ = std::vector<RunCell<Text>>(256);
-  std::conditional_t<kWide, std::vector<RunCell<Byte>>, NoForms> utf8Cells_{};
+  std::array<RunCell<Text>, 256> runCells_{};
+  std::conditional_t<kWide, std::array<RunCell<Byte>, 256>, NoForms> utf8Cells_{};
   std::array<std::uint8_t, 256> nextClass_{};
   std::array<char, 256> separatorLetter_{};
 };
