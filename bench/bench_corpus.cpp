@@ -237,6 +237,23 @@ const std::vector<std::u16string>& WordsUtf16(std::size_t limit) {
   return words;
 }
 
+const std::vector<std::string>& LinesUtf8() {
+  static const std::vector<std::string> lines = [] {
+    std::vector<std::string> result;
+    for (const std::string& block : TheCorpus().utf8.bytes) {
+      std::size_t start = 0;
+      while (start < block.size()) {
+        std::size_t end = block.find('\n', start);
+        end = end == std::string::npos ? block.size() : end + 1;
+        result.push_back(block.substr(start, end - start));
+        start = end;
+      }
+    }
+    return result;
+  }();
+  return lines;
+}
+
 const FormText& TextIn(Format format) {
   static std::map<Format, std::unique_ptr<FormText>> cache;
   auto& slot = cache[format];

@@ -48,6 +48,10 @@ const Corpus& TheCorpus();
 // type the text.
 const FormText& TextIn(Format format);
 
+// The lines of the UTF-8 text, each with its line break, for peers whose tools
+// convert a line at a time.
+const std::vector<std::string>& LinesUtf8();
+
 // UTF-16 of UTF-8 text, for the peers and the 16-bit inputs.
 std::u16string Utf16Of(std::string_view utf8);
 

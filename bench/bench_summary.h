@@ -27,6 +27,9 @@ class SummaryReporter : public benchmark::ConsoleReporter {
 
  private:
   const Figure* Find(const std::string& name) const;
+  const Figure* FindPath(const std::string& from, const std::string& to) const;
+  void PrintFormatTargets() const;
+  void PrintPeerTargets() const;
   std::map<std::string, Figure> figures_;
 };
 

@@ -1,4 +1,6 @@
-// ICU on the same text and words: the "Telugu-Latin" transliterator and the collator of locale "te".
+// ICU on the same text and words: the "Telugu-Latin" transliterator (line by line, as ICU's own `uconv -x`
+// runs it, and on whole blocks), its UTF-8 <-> UTF-16 conversions (the memory-speed yardstick for UTF-8 <->
+// UNICODE and LPXCODE) and the collator of locale "te".
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <unicode/translit.h>
 #include <unicode/ucol.h>
 #include <unicode/unistr.h>
+#include <unicode/ustring.h>
 #endif
 
 namespace tirmok::bench {
@@ -28,15 +31,47 @@ void SetTimePerCall(benchmark::State& state, std::size_t calls) {
       Counter(static_cast<double>(calls), Counter::kIsIterationInvariantRate | Counter::kInvert);
 }
 
-// UTF-8 in, Latin UTF-8 out, block by block, as a UTF-8 user of ICU would do it.
-void Transliterate(benchmark::State& state) {
+std::unique_ptr<icu::Transliterator> TeluguLatin(benchmark::State& state) {
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::Transliterator> latin(
       icu::Transliterator::createInstance("Telugu-Latin", UTRANS_FORWARD, status));
   if (U_FAILURE(status) || !latin) {
     state.SkipWithError("ICU has no Telugu-Latin transliterator");
-    return;
+    return nullptr;
   }
+  return latin;
+}
+
+void SetUtf8Throughput(benchmark::State& state, std::size_t utf8Bytes) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(utf8Bytes));
+  state.counters["utf8_bytes_per_second"] =
+      Counter(static_cast<double>(utf8Bytes), Counter::kIsIterationInvariantRate);
+}
+
+// UTF-8 in, Latin UTF-8 out, one transliterate call per line (its line break
+// included), as `uconv -x Telugu-Latin` does: how ICU's users run it.
+void TransliterateByLine(benchmark::State& state) {
+  const auto latin = TeluguLatin(state);
+  if (!latin) return;
+  const std::vector<std::string>& lines = LinesUtf8();
+  std::string out;
+  for (auto _ : state) {
+    out.clear();
+    for (const std::string& line : lines) {
+      icu::UnicodeString s = icu::UnicodeString::fromUTF8(line);
+      latin->transliterate(s);
+      s.toUTF8String(out);
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetUtf8Throughput(state, TheCorpus().utf8.totalBytes);
+}
+
+// The same on each whole block of up to 1 MiB in one UnicodeString: ICU's slowest
+// use, kept as a second row for comparison with earlier figures.
+void TransliterateBlock(benchmark::State& state) {
+  const auto latin = TeluguLatin(state);
+  if (!latin) return;
   const FormText& text = TheCorpus().utf8;
   std::string out;
   for (auto _ : state) {
@@ -48,10 +83,43 @@ void Transliterate(benchmark::State& state) {
       benchmark::DoNotOptimize(out.data());
     }
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(text.totalBytes));
+  SetUtf8Throughput(state, text.totalBytes);
+}
+
+// UTF-8 to UTF-16 and back with ICU's plain string conversions, block by block
+// into buffers made before the clock starts, as tirmok's conversions are timed.
+void FromUtf8(benchmark::State& state) {
+  const FormText& text = TheCorpus().utf8;
+  std::vector<UChar> out(text.largestUnits + 1);
+  for (auto _ : state) {
+    for (const std::string& block : text.bytes) {
+      UErrorCode status = U_ZERO_ERROR;
+      std::int32_t n = 0;
+      u_strFromUTF8(out.data(), static_cast<std::int32_t>(out.size()), &n, block.data(),
+                    static_cast<std::int32_t>(block.size()), &status);
+      benchmark::DoNotOptimize(n);
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+  SetUtf8Throughput(state, text.totalBytes);
+}
+
+void ToUtf8(benchmark::State& state) {
+  const FormText& wide = TextIn(Format::kUnicode);
+  std::vector<char> out(3 * wide.largestUnits + 1);
+  for (auto _ : state) {
+    for (const std::u16string& block : wide.wide) {
+      UErrorCode status = U_ZERO_ERROR;
+      std::int32_t n = 0;
+      u_strToUTF8(out.data(), static_cast<std::int32_t>(out.size()), &n, block.data(),
+                  static_cast<std::int32_t>(block.size()), &status);
+      benchmark::DoNotOptimize(n);
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(wide.totalBytes));
   state.counters["utf8_bytes_per_second"] =
-      Counter(static_cast<double>(text.totalBytes), Counter::kIsIterationInvariantRate);
+      Counter(static_cast<double>(TheCorpus().utf8.totalBytes), Counter::kIsIterationInvariantRate);
 }
 
 struct Collator {
@@ -171,7 +239,10 @@ void SortBySortKey(benchmark::State& state) {
 }  // namespace
 
 void RegisterIcuTransliteration() {
-  benchmark::RegisterBenchmark("peer/ICU Telugu-Latin UTF-8->Latin UTF-8", Transliterate);
+  benchmark::RegisterBenchmark("peer/ICU Telugu-Latin by line", TransliterateByLine);
+  benchmark::RegisterBenchmark("peer/ICU Telugu-Latin whole block", TransliterateBlock);
+  benchmark::RegisterBenchmark("peer/ICU u_strFromUTF8", FromUtf8);
+  benchmark::RegisterBenchmark("peer/ICU u_strToUTF8", ToUtf8);
 }
 
 void RegisterIcuCollation() {

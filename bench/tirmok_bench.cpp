@@ -11,6 +11,7 @@
 #include <fstream>
 #include <numeric>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <benchmark/benchmark.h>
@@ -25,6 +26,8 @@ namespace tirmok::bench {
 // Defined in icu_peers.cpp; they register nothing when ICU is absent.
 void RegisterIcuTransliteration();
 void RegisterIcuCollation();
+// Defined in louis_peer.cpp; registers nothing when liblouis is absent.
+void RegisterLouis();
 
 namespace {
 
@@ -156,23 +159,18 @@ void SortBySortKey(benchmark::State& state) {
 
 // The C++ API on each line of the text; every thread converts the whole text.
 void CppApiByLine(benchmark::State& state) {
-  static const std::vector<std::string> lines = [] {
-    std::vector<std::string> result;
-    for (const std::string& block : TheCorpus().utf8.bytes) {
-      std::size_t start = 0;
-      while (start < block.size()) {
-        std::size_t end = block.find('\n', start);
-        if (end == std::string::npos) end = block.size();
-        result.push_back(block.substr(start, end - start));
-        start = end + 1;
-      }
+  // Each line without its line break.
+  static const std::vector<std::string_view> lines = [] {
+    std::vector<std::string_view> result;
+    for (const std::string& line : LinesUtf8()) {
+      result.push_back(std::string_view(line).substr(0, line.size() - (line.back() == '\n')));
     }
     return result;
   }();
   std::size_t bytes = 0;
-  for (const std::string& line : lines) bytes += line.size();
+  for (std::string_view line : lines) bytes += line.size();
   for (auto _ : state) {
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
       const std::string latin = convert(line, Format::kUtf8, Format::kTeltrans);
       benchmark::DoNotOptimize(latin.data());
     }
@@ -195,15 +193,19 @@ void RegisterConversions() {
     benchmark::RegisterBenchmark(("convert/encode LPXCODE->" + NameOf(to)).c_str(),
                                  [to](benchmark::State& s) { ConvertText(s, Format::kLpxcode, to); });
   }
-  // The paths users take most.
-  const std::pair<Format, Format> paths[] = {
-      {Format::kUtf8, Format::kTeltrans},       {Format::kTeltrans, Format::kUtf8},
-      {Format::kUtf8, Format::kIso15919Utf8},   {Format::kAnsi, Format::kUtf8},
-      {Format::kUtf8, Format::kBraille},
-  };
-  for (const auto& [from, to] : paths) {
-    benchmark::RegisterBenchmark(("convert/path " + NameOf(from) + "->" + NameOf(to)).c_str(),
-                                 [from, to](benchmark::State& s) { ConvertText(s, from, to); });
+  // Every format read from UTF-8 and written to UTF-8: the whole road through the internal code.
+  // (UTF-8 <-> LPXCODE is the decode and encode above.)
+  for (Format to : {Format::kTeltrans, Format::kAnsi, Format::kUnicode, Format::kUtf8, Format::kCollcode,
+                    Format::kIso15919Ansi, Format::kIso15919, Format::kIso15919Utf8, Format::kBraille,
+                    Format::kBrailleUnicode}) {
+    benchmark::RegisterBenchmark(("convert/path UTF-8->" + NameOf(to)).c_str(),
+                                 [to](benchmark::State& s) { ConvertText(s, Format::kUtf8, to); });
+  }
+  for (Format from : {Format::kTeltrans, Format::kLpxkbd, Format::kInscript, Format::kAnsi, Format::kUnicode,
+                      Format::kCollcode, Format::kIso15919Ansi, Format::kIso15919, Format::kIso15919Utf8,
+                      Format::kBraille, Format::kBrailleUnicode}) {
+    benchmark::RegisterBenchmark(("convert/path " + NameOf(from) + "->UTF-8").c_str(),
+                                 [from](benchmark::State& s) { ConvertText(s, from, Format::kUtf8); });
   }
   benchmark::RegisterBenchmark("convert/path UTF-8->TELTRANS->UTF-8", RoundTrip);
 }
@@ -279,6 +281,7 @@ int main(int argc, char** argv) {
   }
   RegisterConversions();
   RegisterIcuTransliteration();
+  RegisterLouis();
   RegisterComparisons();
   RegisterIcuCollation();
   RegisterThreads();

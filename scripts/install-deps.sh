@@ -32,6 +32,8 @@ if [ "${1:-all}" = all ]; then
   py_has ensurepip || need+=(python3-venv)
   # The benchmarks time ICU beside the library when it is there.
   [ -f /usr/include/unicode/ucol.h ] || need+=(libicu-dev)
+  # and liblouis beside the Braille figures.
+  [ -f /usr/include/liblouis/liblouis.h ] || need+=(liblouis-dev)
   command -v /usr/bin/time >/dev/null 2>&1 || need+=(time)
   # The installed-library test builds consumers through pkg-config.
   command -v pkg-config >/dev/null 2>&1 || need+=(pkg-config)

@@ -15,6 +15,7 @@
 #include "module/converter_module.h"
 #include "module/hub.h"
 #include "support/test_support.h"
+#include "unicode/latin_case.h"
 
 namespace tirmok {
 namespace {
@@ -218,6 +219,158 @@ TEST(ShortSteps, CollationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
   }
 }
 
+// Internal code for the encoders: the decoders' output of random text, then
+// bytes the decoders never write (1 to 255 at random) and the bytes around
+// the romanisation's separators and nukta pairs, so that every cell, pair,
+// separator and decline is met, also across the end of a run.
+std::basic_string<Byte> RandomInternal(std::mt19937& random) {
+  std::string internal = test::ToBytes(RandomUtf8(random), "UTF-8", "LPXCODE");
+  static const Byte kAround[] = {code::kVowelA, code::kVowelI, code::kVowelU, code::kHa, code::kNukta, 122, 124,
+                                 127, 134, 141, 149, 160};
+  for (int k = 0; k < 8; ++k) {
+    internal += static_cast<char>(random() % 2 ? 1 + random() % 255 : kAround[random() % std::size(kAround)]);
+  }
+  return std::basic_string<Byte>(internal.begin(), internal.end());
+}
+
+// A converter's UTF-8 output against its step run through a Utf8Sink, at every capacity.
+template <class Fast, class Step>
+void ExpectSameUtf8AtEveryCapacity(const std::basic_string<Byte>& internal, Fast&& fast, Step&& step, const char* what) {
+  const auto plain = [&](std::int32_t capacity) {
+    std::basic_string<Byte> out(static_cast<std::size_t>(capacity) + 4, 0x7E);
+    Utf8Sink sink(out.data(), capacity);
+    RunLoop(internal.c_str(), -1, sink, step);
+    sink.Finish();
+    return out;
+  };
+  const auto full = plain(static_cast<std::int32_t>(internal.size()) * 24 + 64);
+  const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
+  for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+    std::basic_string<Byte> actual(static_cast<std::size_t>(capacity) + 4, 0x7E);
+    fast(internal.c_str(), actual.data(), capacity);
+    ASSERT_EQ(actual, plain(capacity)) << what << " at capacity " << capacity << " on " << Describe(internal);
+  }
+}
+
+TEST(ShortSteps, RomanisationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(13);
+  const Iso15919Converter& iso = Converters().iso15919;
+  const Iso15919AnsiConverter& ansi = Converters().iso15919Ansi;
+  std::basic_string<Byte> longText;
+  for (int i = 0; i < 150; ++i) {
+    const std::basic_string<Byte> code = RandomInternal(random);
+    if (longText.size() < 2000) longText += code;
+    ExpectSameAtEveryCapacity<Byte, char16_t>(
+        code, [&](const Byte* in, char16_t* out, std::int32_t cap) { return iso.Encode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919 encoding");
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        code, [&](const Byte* in, Byte* out, std::int32_t cap) { return ansi.Encode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<Byte>& piece) { return ansi.EncodeStep(p, piece); }, "ISO15919_ANSI encoding");
+    ExpectSameUtf8AtEveryCapacity(
+        code, [&](const Byte* in, Byte* out, std::int32_t cap) { return iso.EncodeUtf8(in, out, cap); },
+        [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919_UTF_8 encoding");
+  }
+  // Long text, across many stages of the runs.
+  ExpectSameAtEveryCapacity<Byte, char16_t>(
+      longText, [&](const Byte* in, char16_t* out, std::int32_t cap) { return iso.Encode(in, -1, out, cap); },
+      [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919 encoding");
+  ExpectSameUtf8AtEveryCapacity(
+      longText, [&](const Byte* in, Byte* out, std::int32_t cap) { return iso.EncodeUtf8(in, out, cap); },
+      [&](const Byte* p, Piece<char16_t>& piece) { return iso.EncodeStep(p, piece); }, "ISO15919_UTF_8 encoding");
+  // Lengths short of the text end the run inside a step.
+  for (std::int32_t length = 0; length <= 200; ++length) {
+    std::basic_string<Byte> expected(longText.size() * 8 + 64, Byte{0x7E});
+    std::basic_string<Byte> actual = expected;
+    const auto capacity = static_cast<std::int32_t>(expected.size());
+    const std::int32_t expectedUsed = RunLoop(longText.c_str(), length, expected.data(), capacity,
+                                              [&](const Byte* p, Piece<Byte>& piece) { return ansi.EncodeStep(p, piece); });
+    ASSERT_EQ(ansi.Encode(longText.c_str(), length, actual.data(), capacity), expectedUsed) << length;
+    ASSERT_EQ(actual, expected) << "ISO15919_ANSI encoding of " << length << " bytes";
+  }
+}
+
+TEST(ShortSteps, RomanisationDecodingMatchesTheStepByStepRunAtEveryCapacity) {
+  std::mt19937 random(15);
+  const Iso15919Converter& iso = Converters().iso15919;
+  const Iso15919AnsiConverter& ansi = Converters().iso15919Ansi;
+  // Latin letters, capitals, the marks of long keys, separators and units no key holds.
+  static const char16_t kUnits[] = {u'k', u'h', u'K', u'r', u'l', u'n', u'd', u't', u'a', u'i', u'u', u':', u'\'',
+                                    0x0325, 0x0304, 0x0323, 0x0331, 0x0332, 0x0306, 0x0101, 0x1E6D, 0x1E6C,
+                                    0x014D, 0x0310, u'1', u'0', u' ', u'\t', 0x0C15, 0x00E9, 0x1EFF};
+  for (int i = 0; i < 150; ++i) {
+    const std::basic_string<Byte> code = RandomInternal(random);
+    std::u16string wide = test::ToWide(std::string(code.begin(), code.end()), "LPXCODE", "ISO15919");
+    for (int k = 0; k < 8; ++k) wide.insert(random() % (wide.size() + 1), 1, kUnits[random() % std::size(kUnits)]);
+    std::u16string lowered = wide;
+    LowerLatin(lowered);
+    // The run loop on the lower-cased text is Decode's reference.
+    ExpectSameAtEveryCapacity<char16_t, Byte>(
+        lowered, [&](const char16_t*, Byte* out, std::int32_t cap) { return iso.Decode(wide.c_str(), -1, out, cap); },
+        [&](const char16_t* p, Piece<Byte>& piece) { return iso.DecodeStep(p, piece); }, "ISO15919 decoding");
+    const std::string bytes = test::ToBytes(std::string(code.begin(), code.end()), "LPXCODE", "ISO15919_ANSI") +
+                              static_cast<char>(1 + random() % 255) + "kh:r";
+    const std::basic_string<Byte> text(bytes.begin(), bytes.end());
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        text, [&](const Byte* in, Byte* out, std::int32_t cap) { return ansi.Decode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<Byte>& piece) { return ansi.DecodeStep(p, piece); }, "ISO15919_ANSI decoding");
+  }
+}
+
+TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLength) {
+  std::mt19937 random(16);
+  const FontEncodingConverter& font = Converters().fontEncoding;
+  for (int i = 0; i < 150; ++i) {
+    // Accents after syllables, clusters, nukta and bytes at random among the pairs.
+    std::basic_string<Byte> code = RandomInternal(random);
+    for (int k = 0; k < 4; ++k) {
+      code.insert(random() % (code.size() + 1), 1,
+                  static_cast<Byte>(random() % 2 ? code::kAccentFirst + random() % 2 : 1 + random() % 255));
+    }
+    const auto length = static_cast<std::int32_t>(code.size());
+    std::basic_string<Byte> full(code.size() * 12 + 64, 0);
+    font.EncodeStepByStep(code.c_str(), -1, full.data(), static_cast<std::int32_t>(full.size()));
+    const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
+    for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+      for (const std::int32_t n : {-1, length - 1, length / 2}) {
+        std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
+        std::basic_string<Byte> actual = expected;
+        ASSERT_EQ(font.Encode(code.c_str(), n, actual.data(), capacity),
+                  font.EncodeStepByStep(code.c_str(), n, expected.data(), capacity));
+        ASSERT_EQ(actual, expected) << "capacity " << capacity << ", length " << n << " on " << Describe(code);
+      }
+    }
+  }
+}
+
+TEST(ShortSteps, BrailleEncodingMatchesTheStepByStepEncodingAtEveryCapacity) {
+  std::mt19937 random(14);
+  const BrailleConverter& braille = Converters().braille;
+  PropertyStore none, nemeth, subscript;
+  nemeth[LPX_KEY_NEMETH] = "TRUE";
+  subscript[LPX_KEY_SUBSCRIPT] = "TRUE";
+  for (int i = 0; i < 120; ++i) {
+    // Words, digits and signs between them, and the bytes the syllables decline.
+    std::basic_string<Byte> code = RandomInternal(random);
+    const std::string more = test::ToBytes(" 12-3 \"", "UTF-8", "LPXCODE");
+    code += std::basic_string<Byte>(more.begin(), more.end()) + RandomInternal(random);
+    code.erase(std::find(code.begin(), code.end(), Byte{0}), code.end());
+    for (const PropertyStore* properties : {&none, &nemeth, &subscript}) {
+      std::basic_string<Byte> full(code.size() * 12 + 64, 0);
+      const std::int32_t fullLength =
+          braille.EncodeStepByStep(*properties, code.c_str(), full.data(), static_cast<std::int32_t>(full.size()));
+      for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+        std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
+        std::basic_string<Byte> actual = expected;
+        bool expectedWhole = false, actualWhole = false;
+        const std::int32_t n = braille.EncodeStepByStep(*properties, code.c_str(), expected.data(), capacity, &expectedWhole);
+        ASSERT_EQ(braille.Encode(*properties, code.c_str(), actual.data(), capacity, &actualWhole), n);
+        ASSERT_EQ(actual, expected) << "capacity " << capacity << " on " << Describe(code);
+        ASSERT_EQ(actualWhole, expectedWhole) << "capacity " << capacity;
+      }
+    }
+  }
+}
+
 // Long text runs through many stretches and stages of the run loops, with
 // steps across their ends; a length short of the text ends the run inside a
 // step, which the step then finishes past that length.
@@ -309,6 +462,13 @@ TEST(Utf8Pairs, ReadsLikeOneCharacterAtATime) {
       {"\xE0\xB0\x95\xB0\xB0\x95zz", u"\u0C15\uFFFD\uFFFD\uFFFDzz"},
       // the pair ends exactly at the end of the text
       {"ab\xE0\xB0\x95\xE0\xB0\xBF", u"ab\u0C15\u0C3F"},
+      // eight ASCII bytes at once, then fewer, and a letter inside the eight
+      {"abcdefghijk\xE0\xB0\x95", u"abcdefghijk\u0C15"},
+      {"abc\xE0\xB0\x95" "defghijklm", u"abc\u0C15defghijklm"},
+      // two-byte letters (U+0101, U+00E9), an overlong lead, and a lead without its continuation
+      {"k\xC4\x81t\xC3\xA9", u"k\u0101t\u00E9"},
+      {"\xC0\x80\xC1\xBFzz", u"\uFFFD\uFFFD\uFFFD\uFFFDzz"},
+      {"\xC4zzz\xDFzz", u"\uFFFDzzz\uFFFDzz"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(Utf8ToUtf16(row.utf8), row.expected) << Describe(std::string_view(row.utf8));

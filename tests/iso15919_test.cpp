@@ -457,6 +457,18 @@ TEST(LatinCase, SimpleLowerCaseMapping) {
   }
 }
 
+TEST(LatinCase, TablesGiveWhatTheRangesGiveForEveryUnit) {
+  std::u16string all;
+  for (std::uint32_t u = 1; u <= 0xFFFF; ++u) all.push_back(static_cast<char16_t>(u));
+  std::u16string lowered = all;
+  LowerLatin(lowered);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    ASSERT_EQ(static_cast<unsigned>(LowerLatin(all[i])), static_cast<unsigned>(LowerLatinByRanges(all[i])))
+        << std::hex << static_cast<unsigned>(all[i]);
+    ASSERT_EQ(lowered[i], LowerLatinByRanges(all[i])) << std::hex << static_cast<unsigned>(all[i]);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Properties
 

@@ -76,8 +76,16 @@ BrailleConverter::BrailleConverter() {
       {&signs_, SignCellRows()},           {&numbers_, NumberCellRows()},
       {&nemeth_, NemethCellRows()},
   };
-  for (const auto& t : tables)
-    for (const CellRow& row : t.rows) t.table->AddEntry(row.key, row.cells, MappingTable::kLeftKeyed);
+  for (const auto& t : tables) {
+    for (const CellRow& row : t.rows) {
+      t.table->AddEntry(row.key, row.cells, MappingTable::kLeftKeyed);
+      longestCells_ = std::max<std::int64_t>(longestCells_, row.cells.size);
+    }
+  }
+  for (std::uint32_t b = 0; b < 256; ++b) {
+    consonantGroups_[b] = CellGroup::Of(consonants_.LeftKeyed(), b);
+    vowelGroups_[b] = CellGroup::Of(vowels_.LeftKeyed(), b);
+  }
 
   // The reader knows the cells of the internal code the encoder is given,
   // which the normaliser has folded first; of two keys with the same cells
@@ -180,7 +188,12 @@ std::int32_t BrailleConverter::Encode(const PropertyStore& properties, const Byt
   return EncodeCells(properties, input, output, capacity, whole);
 }
 
-template <class Unit>
+std::int32_t BrailleConverter::EncodeStepByStep(const PropertyStore& properties, const Byte* input, Byte* output,
+                                                std::int32_t capacity, bool* whole) const {
+  return EncodeCells<Byte, false>(properties, input, output, capacity, whole);
+}
+
+template <class Unit, bool kFast>
 std::int32_t BrailleConverter::EncodeCells(const PropertyStore& properties, const Byte* input, Unit* output,
                                            std::int32_t capacity, bool* whole) const {
   if (whole != nullptr) *whole = false;
@@ -196,16 +209,26 @@ std::int32_t BrailleConverter::EncodeCells(const PropertyStore& properties, cons
   // Words have no length limit: however long a run without whitespace is, it
   // is one word, and only the caller's capacity ends the output (at a word's
   // end). A word is measured first and written only when all of it fits, so
-  // nothing after the terminator is touched.
+  // nothing after the terminator is touched; a word that fits even at the
+  // most cells a step can write per byte it consumes (a consonant's and a
+  // vowel's cells, or a sign's after the number sign) is written at once.
+  const std::int64_t cellsPerByte = 2 * longestCells_ + 1;
   for (const Byte* word = input;;) {
     const Byte* end = word;
     while (*end != code::kEnd && !IsDelimiter(*end)) ++end;
     const bool more = *end != code::kEnd;
     if (more) ++end;
     const std::int64_t room = capacity - 1 - length;
-    State trial = state;
-    if (EncodeWord(word, end, options, trial, static_cast<Unit*>(nullptr), room) < 0) break;
-    length += EncodeWord(word, end, options, state, output + length, room);
+    if (!kFast || cellsPerByte * (end - word) + 1 > room) {
+      State trial = state;
+      if (EncodeWord<Unit, kFast>(word, end, options, trial, static_cast<Unit*>(nullptr), room) < 0) break;
+    }
+    const std::int64_t cells = EncodeWord<Unit, kFast>(word, end, options, state, output + length, room);
+    if (cells < 0) {  // never, by the bound above; the output still ends whole
+      output[length] = code::kEnd;
+      break;
+    }
+    length += cells;
     output[length] = code::kEnd;
     if (!more) {
       if (whole != nullptr) *whole = true;
@@ -216,7 +239,7 @@ std::int32_t BrailleConverter::EncodeCells(const PropertyStore& properties, cons
   return static_cast<std::int32_t>(length);
 }
 
-template <class Unit>
+template <class Unit, bool kFast>
 std::int64_t BrailleConverter::EncodeWord(const Byte* word, const Byte* end, const Options& options,
                                           State& state, Unit* out, std::int64_t room) const {
   state.numberSign = false;
@@ -237,12 +260,57 @@ std::int64_t BrailleConverter::EncodeWord(const Byte* word, const Byte* end, con
     if (!put(prefix)) return -1;
   }
   Piece<Byte> unit;
+  Byte cells[kShortCellsMax + CellGroup::kMaxValue];
   for (const Byte* p = word; p < end;) {
+    std::int32_t written = 0;
+    if (const std::int32_t used = kFast ? ShortSyllable(p, end, cells, written) : 0) {
+      if (!put({cells, static_cast<std::size_t>(written)})) return -1;
+      p += used;
+      continue;
+    }
     unit.Clear();
     p += EncodeStep(p, end, options, state, unit);
     if (!put(unit.View())) return -1;
   }
   return count;
+}
+
+std::int32_t BrailleConverter::ShortSyllable(const Byte* p, const Byte* end, Byte* cells,
+                                            std::int32_t& written) const {
+  // The same look-ahead as EncodeStep's: past the word's end reads as the terminator.
+  const std::ptrdiff_t left = end - p;
+  const auto at = [&](std::ptrdiff_t i) { return i < left ? p[i] : code::kEnd; };
+  if (!IsLetter(p[0])) return 0;
+  const CellGroup& consonants = consonantGroups_[p[0]];
+  if (!consonants.complete) return 0;
+  const std::int32_t c = consonants.FindIndex(p);
+  if (c < 0) return 0;
+  const auto& consonant = consonants.entries[c];
+  const std::int32_t n = consonant.keyLength;
+  // Values are stored whole (kMaxValue cells each, within kShortCellsMax) and
+  // only their own cells counted.
+  const auto copy = [](const CellGroup::Entry& entry, Byte* out) {
+    std::copy(std::begin(entry.value), std::end(entry.value), out);
+    return static_cast<std::int32_t>(entry.size);
+  };
+  const Byte vowel = at(n);
+  if (!IsVowel(vowel)) {
+    cells[0] = kNoVowelCell;
+    written = 1 + copy(consonant, cells + 1);
+    return n;
+  }
+  const Byte next = at(n + 1);
+  if (vowel == code::kVowelA && !IsVowel(next) && next != code::kJoiner && next != code::kSeparator) {
+    written = copy(consonant, cells);
+    return n + 1;
+  }
+  const CellGroup& signs = vowelGroups_[vowel];
+  if (!signs.complete) return 0;
+  const std::int32_t v = signs.FindIndex(p + n);
+  written = copy(consonant, cells);
+  if (v < 0) return n;  // a vowel without a cell: left for the next unit
+  written += copy(signs.entries[v], cells + written);
+  return n + signs.entries[v].keyLength;
 }
 
 std::int32_t BrailleConverter::EncodeStep(const Byte* p, const Byte* end, const Options& options,

@@ -8,12 +8,18 @@
 #include "core/mapping_table.h"
 #include "core/piece.h"
 #include "core/properties.h"
+#include "core/short_match.h"
 
 namespace tirmok {
 
 class BrailleConverter {
  public:
   BrailleConverter();
+
+  // Encode by the plain rules alone, step by step: what Encode gives, for the
+  // tests of its fast paths.
+  std::int32_t EncodeStepByStep(const PropertyStore& properties, const Byte* input, Byte* output,
+                                std::int32_t capacity, bool* whole = nullptr) const;
 
   // Internal code in (zero-terminated), ASCII Braille out (`capacity` bytes
   // with the terminator), whole words only. LPX_KEY_NEMETH, LPX_KEY_SUBSCRIPT
@@ -76,14 +82,17 @@ class BrailleConverter {
     bool hyphen = false;      // the previous sign was a hyphen-minus
   };
 
-  template <class Unit>
+  // kFast: with the short syllables and words written at once where they
+  // surely fit; without, every step by EncodeStep and every word measured
+  // first (the reference the fast form is tested against).
+  template <class Unit, bool kFast = true>
   std::int32_t EncodeCells(const PropertyStore& properties, const Byte* input, Unit* output,
                            std::int32_t capacity, bool* whole) const;
 
   // Encodes the word [word, end) into at most `room` cells, writing them to
   // `out` unless it is null. Returns the number of cells, or -1 (with nothing
   // more written) as soon as they exceed `room`.
-  template <class Unit>
+  template <class Unit, bool kFast>
   std::int64_t EncodeWord(const Byte* word, const Byte* end, const Options& options, State& state,
                           Unit* out, std::int64_t room) const;
 
@@ -100,6 +109,15 @@ class BrailleConverter {
   // Returns the number of input bytes consumed, at least 1.
   std::int32_t EncodeStep(const Byte* p, const Byte* end, const Options& options, State& state,
                           Piece<Byte>& unit) const;
+
+  using CellGroup = ShortGroup<Byte, Byte>;
+  static constexpr std::int32_t kShortCellsMax = 2 * CellGroup::kMaxValue;
+  // EncodeStep's consonant syllable (its letter rules, restated from the
+  // groups below; guarded by the Braille test of tests/fast_paths_test.cpp):
+  // writes its cells at `cells` (at most kShortCellsMax, with room for
+  // kMaxValue more stored past them) and returns the bytes
+  // consumed, or 0, writing nothing, where only EncodeStep decides.
+  std::int32_t ShortSyllable(const Byte* p, const Byte* end, Byte* cells, std::int32_t& written) const;
 
   // What the reader has just read, for the cells whose reading depends on it.
   enum class Read : std::uint8_t {
@@ -131,6 +149,10 @@ class BrailleConverter {
   bool NumberWord(const Byte* p, const Options& options) const;
 
   MappingTable consonants_;  // left: internal code; value: cells
+  std::int64_t longestCells_ = 0;  // the most cells of any value of the five tables above
+  // The consonant and vowel entries a lookup compares, per first byte.
+  std::array<CellGroup, 256> consonantGroups_{};
+  std::array<CellGroup, 256> vowelGroups_{};
   MappingTable vowels_;
   MappingTable signs_;
   MappingTable numbers_;     // signs inside a number

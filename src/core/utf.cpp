@@ -103,6 +103,13 @@ std::int32_t Utf8ToUtf16(const Byte* input, std::int32_t length, char16_t* outpu
             in += 6;
             continue;
           }
+          // Eight ASCII bytes, each its own unit.
+          if ((word & 0x8080808080808080ull) == 0) {
+            for (int k = 0; k < 8; ++k) out[k] = static_cast<char16_t>((word >> (8 * k)) & 0x7F);
+            out += 8;
+            in += 8;
+            continue;
+          }
         }
       }
       // ReadCommonUtf8's cases, with three bytes known to be there.
@@ -117,6 +124,11 @@ std::int32_t Utf8ToUtf16(const Byte* input, std::int32_t length, char16_t* outpu
       if (lead < 0x80) {
         *out++ = lead;
         ++in;
+        continue;
+      }
+      if (lead >= 0xC2 && lead <= 0xDF && (b1 & 0xC0) == 0x80) {  // two bytes: the Latin letters with marks
+        *out++ = static_cast<char16_t>(((lead & 0x1F) << 6) | (b1 & 0x3F));
+        in += 2;
         continue;
       }
       if ((lead & 0xF0) == 0xE0 && (b1 & 0xC0) == 0x80 && (b2 & 0xC0) == 0x80 && (lead != 0xE0 || b1 >= 0xA0) &&

@@ -84,6 +84,7 @@ FontEncodingConverter::FontEncodingConverter() {
       }
     }
   }
+  MakePairs();
 }
 
 std::size_t FontEncodingConverter::SyllableTableIndex(std::span<const Byte> syllable) const {
@@ -102,8 +103,47 @@ std::size_t FontEncodingConverter::SyllableTableIndex(std::span<const Byte> syll
   return best;
 }
 
-std::int32_t FontEncodingConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
-                                           std::int32_t capacity) const {
+void FontEncodingConverter::MakePairs() {
+  // Vowels of a one-byte key, which match whatever follows them.
+  std::vector<Byte> vowels;
+  std::vector<Byte> consonants;
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const auto vowel = vowels_.LeftKeyed().Candidates(b);
+    if (std::any_of(vowel.begin(), vowel.end(), [](const auto& c) { return c.key.size() == 1; })) {
+      vowels.push_back(static_cast<Byte>(b));
+    }
+    // A consonant's step is its syllable only where no vowel key begins with it.
+    if (vowel.empty() && !bareConsonants_.LeftKeyed().Candidates(b).empty()) consonants.push_back(static_cast<Byte>(b));
+  }
+  if (consonants.size() >= 255 || vowels.size() >= 255) return;
+  pairVowels_ = vowels.size();
+  pairs_.assign(consonants.size() * vowels.size(), PairGlyphs{});
+  for (std::size_t c = 0; c < consonants.size(); ++c) {
+    pairConsonant_[consonants[c]] = static_cast<std::uint8_t>(c + 1);
+    const auto keys = bareConsonants_.LeftKeyed().Candidates(consonants[c]);
+    // The consonant alone must match, or another table's longer key might.
+    const bool alone = std::any_of(keys.begin(), keys.end(), [](const auto& k) { return k.key.size() == 1; });
+    for (std::size_t v = 0; v < vowels.size(); ++v) {
+      pairVowel_[vowels[v]] = static_cast<std::uint8_t>(v + 1);
+      // A longer consonant key through the vowel would read past the pair.
+      if (!alone || std::any_of(keys.begin(), keys.end(), [&](const auto& k) { return k.key.size() > 1 && k.key[1] == vowels[v]; })) {
+        continue;
+      }
+      const Byte pair[] = {consonants[c], vowels[v], code::kEnd};
+      Piece<Byte> glyphs;
+      if (EncodeStep(pair, 2, glyphs) != 2 || glyphs.Size() > static_cast<std::int32_t>(sizeof PairGlyphs::glyphs)) {
+        continue;
+      }
+      PairGlyphs& kept = pairs_[c * vowels.size() + v];
+      kept.size = static_cast<std::uint8_t>(glyphs.Size());
+      std::copy(glyphs.Data(), glyphs.Data() + glyphs.Size(), kept.glyphs);
+    }
+  }
+}
+
+template <bool kPairs>
+std::int32_t FontEncodingConverter::EncodeWith(const Byte* input, std::int32_t length, Byte* output,
+                                               std::int32_t capacity) const {
   BufferSink<Byte> sink(output, capacity);
   if (!sink.Usable() || input == nullptr) return 0;
   length = ResolveLength(input, length);
@@ -112,7 +152,13 @@ std::int32_t FontEncodingConverter::Encode(const Byte* input, std::int32_t lengt
   std::int32_t position = 0;
   while (position < length) {
     unit.Clear();
-    std::int32_t used = EncodeStep(input + position, length - position, unit);
+    std::int32_t used = 0;
+    if (const PairGlyphs* pair = kPairs ? PairAt(input + position, length - position) : nullptr) {
+      unit.Append(std::span<const Byte>(pair->glyphs, pair->size));
+      used = 2;
+    } else {
+      used = EncodeStep(input + position, length - position, unit);
+    }
     if (used <= 0) break;
     piece.Clear();
     // The font draws an accent in front of the syllable it belongs to, while
@@ -129,6 +175,16 @@ std::int32_t FontEncodingConverter::Encode(const Byte* input, std::int32_t lengt
     position += used;
   }
   return position;
+}
+
+std::int32_t FontEncodingConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
+                                           std::int32_t capacity) const {
+  return EncodeWith<true>(input, length, output, capacity);
+}
+
+std::int32_t FontEncodingConverter::EncodeStepByStep(const Byte* input, std::int32_t length, Byte* output,
+                                                     std::int32_t capacity) const {
+  return EncodeWith<false>(input, length, output, capacity);
 }
 
 std::int32_t FontEncodingConverter::EncodeStep(const Byte* p, std::int32_t available,

@@ -29,6 +29,9 @@ class FontEncodingConverter {
   // Internal code in, text of the format out. Returns the bytes consumed.
   std::int32_t Encode(const Byte* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
+  // Encode by the plain steps alone: its reference, for the tests of its fast path.
+  std::int32_t EncodeStepByStep(const Byte* input, std::int32_t length, Byte* output,
+                                std::int32_t capacity) const;
 
   // What the decoder remembers from one unit to the next within a call.
   struct DecodeState {
@@ -46,6 +49,31 @@ class FontEncodingConverter {
 
  private:
   static constexpr std::size_t kSyllableTables = 36;
+
+  template <bool kPairs>
+  std::int32_t EncodeWith(const Byte* input, std::int32_t length, Byte* output, std::int32_t capacity) const;
+
+  // The commonest syllable, a consonant of one byte with a vowel, as
+  // EncodeStep writes it: its glyphs by the two bytes, made at start-up by
+  // EncodeStep itself (the rule this restates; guarded by the ANSI test of
+  // tests/fast_paths_test.cpp), where the two bytes alone decide them.
+  struct PairGlyphs {
+    std::uint8_t size = 0;  // 0: not kept, the step decides
+    Byte glyphs[7] = {};
+  };
+  void MakePairs();
+  const PairGlyphs* PairAt(const Byte* p, std::int32_t available) const {
+    if (available < 2) return nullptr;
+    const std::uint8_t c = pairConsonant_[p[0]];
+    const std::uint8_t v = pairVowel_[p[1]];
+    if (c == 0 || v == 0) return nullptr;
+    const PairGlyphs& pair = pairs_[(c - 1u) * pairVowels_ + (v - 1u)];
+    return pair.size == 0 ? nullptr : &pair;
+  }
+  std::array<std::uint8_t, 256> pairConsonant_{};  // a consonant's place in pairs_ plus 1; 0: none
+  std::array<std::uint8_t, 256> pairVowel_{};
+  std::size_t pairVowels_ = 0;
+  std::vector<PairGlyphs> pairs_;
 
   // A consonant syllable: the first consonant (or cluster) with its vowel
   // glyphs, then the below forms. Returns 0 when no consonant key starts here.

@@ -108,15 +108,6 @@ std::int32_t CopyStage(const Byte* stage, std::int32_t length, Byte* output, std
   return static_cast<std::int32_t>(n);
 }
 
-template <class Converter>
-std::int32_t EncodeUtf8(const Converter& converter, const Byte* internal, Byte* output, std::int32_t capacity) {
-  Utf8Sink sink(output, capacity);
-  const std::int32_t consumed = RunLoop(
-      internal, -1, sink, [&converter](const Byte* p, Piece<char16_t>& piece) { return converter.EncodeStep(p, piece); });
-  sink.Finish();
-  return consumed;
-}
-
 // Encodes the internal code (`internalLength` bytes, terminated; the cells
 // when the pair carries cells) into the output with the caller's capacity.
 // Encoders stop before the first step that does not fit, so the output is
@@ -160,7 +151,7 @@ bool EncodeFromInternal(const ConverterSet& c, const PropertyStore& properties, 
       consumed = c.unicode.EncodeUtf8(internal, bytes, capacity);
       break;
     case Format::kIso15919Utf8:
-      consumed = EncodeUtf8(c.iso15919, internal, bytes, capacity);
+      consumed = c.iso15919.EncodeUtf8(internal, bytes, capacity);
       break;
     case Format::kBraille:
       c.braille.Encode(properties, internal, bytes, capacity, &whole);

@@ -25,9 +25,17 @@ bool SeparatesFollowingHa(Byte lead) {
 constexpr Byte kQuestionMark = '?';
 constexpr Byte kAsciiLast = 127;
 
+// The table is filled before the shortcuts copy from it.
+MappingTable Iso15919AnsiTable() {
+  MappingTable table;
+  AddRomanisationRows(table, Iso15919AnsiRows());
+  return table;
+}
+
 }  // namespace
 
-Iso15919AnsiConverter::Iso15919AnsiConverter() { AddRomanisationRows(table_, Iso15919AnsiRows()); }
+Iso15919AnsiConverter::Iso15919AnsiConverter()
+    : table_(Iso15919AnsiTable()), shortcuts_(table_, SeparatesFollowingHa), decodeShortcuts_(table_) {}
 
 std::int32_t Iso15919AnsiConverter::EncodeStep(const Byte* p, Piece<Byte>& piece) const {
   if (const std::int32_t used = EncodeRomanisedMatch(table_, p, piece, SeparatesFollowingHa)) return used;
@@ -60,14 +68,22 @@ std::int32_t Iso15919AnsiConverter::DecodeStep(const Byte* p, Piece<Byte>& piece
 
 std::int32_t Iso15919AnsiConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
                                            std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
+  BufferSink<Byte> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return RunLoopWithShortRuns(
+      input, length, sink, kShortStepMax,
+      [this](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
+        return shortcuts_.Run(p, count, out, last);
+      },
+      [this](const Byte* p, Byte* out) { return shortcuts_.Step(p, out); },
+      [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
 }
 
 std::int32_t Iso15919AnsiConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
                                            std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  return RunLoopWithShortSteps(
+      input, length, output, capacity, [this](const Byte* p, Byte* out) { return decodeShortcuts_.Step(p, out); },
+      [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 }  // namespace tirmok

@@ -6,6 +6,8 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/table_steps.h"
+#include "unicode/iso15919_tables.h"
 
 namespace tirmok {
 
@@ -21,13 +23,16 @@ class Iso15919AnsiConverter {
   std::int32_t Encode(const Byte* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
 
-  // One step of each direction at `p`.
+  // One step of each direction at `p`: the rules Encode and Decode follow,
+  // which their short steps restate for ordinary text.
   std::int32_t EncodeStep(const Byte* p, Piece<Byte>& piece) const;
   std::int32_t DecodeStep(const Byte* p, Piece<Byte>& piece) const;
 
  private:
   // Internal code on the left, the 8-bit text on the right.
   MappingTable table_;
+  RomanisedShortcuts<Byte> shortcuts_;
+  LatinDecodeShortcuts<Byte> decodeShortcuts_;
 };
 
 }  // namespace tirmok

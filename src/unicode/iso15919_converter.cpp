@@ -25,9 +25,17 @@ bool SeparatesFollowingHa(Byte lead) {
   }
 }
 
+// The table is filled before the shortcuts copy from it.
+WideMappingTable Iso15919Table() {
+  WideMappingTable table;
+  AddRomanisationRows(table, Iso15919Rows());
+  return table;
+}
+
 }  // namespace
 
-Iso15919Converter::Iso15919Converter() { AddRomanisationRows(table_, Iso15919Rows()); }
+Iso15919Converter::Iso15919Converter()
+    : table_(Iso15919Table()), shortcuts_(table_, SeparatesFollowingHa), decodeShortcuts_(table_) {}
 
 std::int32_t Iso15919Converter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
   if (const std::int32_t used = EncodeRomanisedMatch(table_, p, piece, SeparatesFollowingHa)) return used;
@@ -36,8 +44,28 @@ std::int32_t Iso15919Converter::EncodeStep(const Byte* p, Piece<char16_t>& piece
 
 std::int32_t Iso15919Converter::Encode(const Byte* input, std::int32_t length, char16_t* output,
                                        std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+  BufferSink<char16_t> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return RunLoopWithShortRuns(
+      input, length, sink, kShortStepMax,
+      [this](const Byte* p, std::int32_t count, char16_t* out, const char16_t* last) {
+        return shortcuts_.Run(p, count, out, last);
+      },
+      [this](const Byte* p, char16_t* out) { return shortcuts_.Step(p, out); },
+      [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+}
+
+std::int32_t Iso15919Converter::EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const {
+  Utf8Sink sink(output, capacity);
+  const std::int32_t consumed = RunLoopWithShortRuns(
+      input, -1, sink, kShortUtf8Max,
+      [this](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
+        return shortcuts_.Run(p, count, out, last);
+      },
+      [this](const Byte* p, Byte* out) { return shortcuts_.Step(p, out); },
+      [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+  sink.Finish();
+  return consumed;
 }
 
 std::int32_t Iso15919Converter::Decode(const char16_t* input, std::int32_t length, Byte* output,
@@ -56,9 +84,10 @@ std::int32_t Iso15919Converter::Decode(const char16_t* input, std::int32_t lengt
     return 0;  // no memory for the copy: nothing decoded, the output stays empty
   }
   LowerLatin(lowered);
-  return RunLoop(lowered.c_str(), length, sink, [this](const char16_t* p, Piece<Byte>& piece) {
-    return WideTableDecodeStep(table_, p, piece);
-  });
+  return RunLoopWithShortSteps(
+      lowered.c_str(), length, sink, kShortStepMax,
+      [this](const char16_t* p, Byte* out) { return decodeShortcuts_.Step(p, out); },
+      [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 }  // namespace tirmok

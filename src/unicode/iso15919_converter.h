@@ -6,6 +6,8 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/table_steps.h"
+#include "unicode/iso15919_tables.h"
 
 namespace tirmok {
 
@@ -22,11 +24,22 @@ class Iso15919Converter {
   std::int32_t Encode(const Byte* input, std::int32_t length, char16_t* output,
                       std::int32_t capacity) const;
 
-  // One encoding step at `p`; the hub drives it directly for UTF-8 output.
+  // The whole of `input` encoded into the UTF-8 form of Encode's output
+  // (`capacity` bytes with the terminator); the hub's "ISO15919_UTF_8" output.
+  // Returns the bytes of `input` consumed.
+  std::int32_t EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const;
+
+  // One encoding step at `p`: the rules Encode and EncodeUtf8 follow, which
+  // their short steps restate for ordinary text.
   std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
+  // One decoding step at `p` in lower-cased text: the rules Decode follows
+  // after lower-casing, which its short steps restate.
+  std::int32_t DecodeStep(const char16_t* p, Piece<Byte>& piece) const { return WideTableDecodeStep(table_, p, piece); }
 
  private:
   WideMappingTable table_;
+  RomanisedShortcuts<char16_t> shortcuts_;
+  LatinDecodeShortcuts<char16_t> decodeShortcuts_;
 };
 
 }  // namespace tirmok

@@ -1,6 +1,8 @@
 // The simple lower-case mapping of the Latin blocks, kept as ranges of code points.
 #include "unicode/latin_case.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace tirmok {
@@ -94,7 +96,7 @@ constexpr CaseRange kLowerRanges[] = {
 
 }  // namespace
 
-char16_t LowerLatin(char16_t unit) {
+char16_t LowerLatinByRanges(char16_t unit) {
   for (const CaseRange& range : kLowerRanges) {
     if (unit < range.first) break;
     if (unit > range.last) continue;
@@ -104,8 +106,48 @@ char16_t LowerLatin(char16_t unit) {
   return unit;
 }
 
+namespace {
+
+// LowerLatinByRanges for every unit of the two places the ranges cover (up to
+// U+024F, and Latin Extended Additional), made from it once.
+constexpr char16_t kLowBlocksEnd = 0x0250;
+constexpr char16_t kAdditionalFirst = 0x1E00;
+constexpr std::size_t kAdditionalSize = 0x100;
+
+struct LowerTables {
+  std::array<char16_t, kLowBlocksEnd> low{};
+  std::array<char16_t, kAdditionalSize> additional{};
+  LowerTables() {
+    for (std::size_t u = 0; u < low.size(); ++u) low[u] = LowerLatinByRanges(static_cast<char16_t>(u));
+    for (std::size_t i = 0; i < additional.size(); ++i) {
+      additional[i] = LowerLatinByRanges(static_cast<char16_t>(kAdditionalFirst + i));
+    }
+  }
+};
+
+const LowerTables& Lower() {
+  static const LowerTables tables;
+  return tables;
+}
+
+}  // namespace
+
+char16_t LowerLatin(char16_t unit) {
+  const LowerTables& tables = Lower();
+  if (unit < kLowBlocksEnd) return tables.low[unit];
+  const auto additional = static_cast<std::size_t>(unit - kAdditionalFirst);
+  return additional < kAdditionalSize ? tables.additional[additional] : unit;
+}
+
 void LowerLatin(std::u16string& text) {
-  for (char16_t& unit : text) unit = LowerLatin(unit);
+  const LowerTables& tables = Lower();
+  for (char16_t& unit : text) {
+    if (unit < kLowBlocksEnd) {
+      unit = tables.low[unit];
+    } else if (const auto additional = static_cast<std::size_t>(unit - kAdditionalFirst); additional < kAdditionalSize) {
+      unit = tables.additional[additional];
+    }
+  }
 }
 
 }  // namespace tirmok
