@@ -219,6 +219,37 @@ TEST(ShortSteps, CollationEncodingMatchesTheStepByStepRunAtEveryCapacity) {
   }
 }
 
+TEST(ShortSteps, CollationDecodingMatchesTheStepByStepRunAtEveryCapacityAndLength) {
+  std::mt19937 random(17);
+  const CollationConverter& collation = Converters().collation;
+  // Units at and around the edges of the collation range and of its gaps,
+  // controls, ASCII and Telugu (which the short step leaves to DecodeStep).
+  static const char16_t kUnits[] = {0xE5FF, 0xE600, 0xE61F, 0xE620, 0xE640, 0xE642, 0xE644, 0xE6AA, 0xE6B1,
+                                    0xE6B2, 0xE6FF, 0xE700, u'\t', u'\n', u'a', u'#', 0x0C15, 0xFFFF};
+  std::u16string longText;
+  const auto step = [&](const char16_t* p, Piece<Byte>& piece) { return collation.DecodeStep(p, piece); };
+  for (int i = 0; i < 100; ++i) {
+    std::u16string units = test::ToWide(RandomUtf8(random), "UTF-8", "COLLCODE");
+    for (int k = 0; k < 6; ++k) units.insert(random() % (units.size() + 1), 1, kUnits[random() % std::size(kUnits)]);
+    if (longText.size() < 1500) longText += units;
+    ExpectSameAtEveryCapacity<char16_t, Byte>(
+        units, [&](const char16_t* in, Byte* out, std::int32_t cap) { return collation.Decode(in, -1, out, cap); },
+        step, "COLLCODE decoding");
+  }
+  ExpectSameAtEveryCapacity<char16_t, Byte>(
+      longText, [&](const char16_t* in, Byte* out, std::int32_t cap) { return collation.Decode(in, -1, out, cap); },
+      step, "COLLCODE decoding");
+  // Every cut of the long text, with room for everything.
+  for (std::int32_t length = 0; length <= static_cast<std::int32_t>(longText.size()); ++length) {
+    std::basic_string<Byte> expected(longText.size() * 8 + 64, Byte{0x7E});
+    std::basic_string<Byte> actual = expected;
+    const auto capacity = static_cast<std::int32_t>(expected.size());
+    const std::int32_t expectedUsed = RunLoop(longText.c_str(), length, expected.data(), capacity, step);
+    ASSERT_EQ(collation.Decode(longText.c_str(), length, actual.data(), capacity), expectedUsed) << length;
+    ASSERT_EQ(actual, expected) << "COLLCODE decoding of " << length << " units";
+  }
+}
+
 // Internal code for the encoders: the decoders' output of random text, then
 // bytes the decoders never write (1 to 255 at random) and the bytes around
 // the romanisation's separators and nukta pairs, so that every cell, pair,

@@ -21,6 +21,12 @@ CollationConverter::CollationConverter() {
       units_[b] = group.entries[0].value[0];
     }
   }
+  for (std::uint32_t i = 0; i < bytes_.size(); ++i) {
+    const auto group = ShortGroup<char16_t, Byte>::Of(table_.RightKeyed(), kFirstUnit + i);
+    if (group.state == ShortGroup<char16_t, Byte>::State::kDecided && group.entries[0].size == 1) {
+      bytes_[i] = group.entries[0].value[0];
+    }
+  }
 }
 
 std::int32_t CollationConverter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
@@ -50,8 +56,18 @@ std::int32_t CollationConverter::Encode(const Byte* input, std::int32_t length, 
 
 std::int32_t CollationConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
                                         std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  // The short form of DecodeStep's table lookup (guarded by the collation
+  // decoding tests of tests/fast_paths_test.cpp): a unit whose step is that
+  // unit alone writes its byte; any other unit (controls, escapes, the end,
+  // units outside the collation range) goes to DecodeStep.
+  const auto shortStep = [this](const char16_t* p, Byte* out) -> ShortStepResult {
+    const auto i = static_cast<std::uint32_t>(p[0]) - kFirstUnit;
+    if (i >= bytes_.size() || bytes_[i] == 0) return {0, 0};
+    out[0] = bytes_[i];
+    return {1, 1};
+  };
+  return RunLoopWithShortSteps(input, length, output, capacity, shortStep,
+                               [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 }  // namespace tirmok

@@ -34,8 +34,14 @@ class CollationConverter {
   char16_t UnitOf(Byte b) const { return units_[b]; }
 
  private:
+  // The collation units lie in 0xE600 to 0xE6FF (see the ranges).
+  static constexpr char16_t kFirstUnit = 0xE600;
+
   WideMappingTable table_;  // one internal byte <-> one collation unit
   std::array<char16_t, 256> units_{};
+  // The byte a unit of kFirstUnit + i decodes to when its decoding step is
+  // that unit alone, made from the table; 0 for any other unit.
+  std::array<Byte, 256> bytes_{};
 };
 
 }  // namespace tirmok
