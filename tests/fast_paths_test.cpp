@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
+#include <span>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@
 #include "module/converter_module.h"
 #include "module/hub.h"
 #include "support/test_support.h"
+#include "typing/inscript_tables.h"
+#include "typing/phonetic_keyboard_tables.h"
 #include "unicode/latin_case.h"
 
 namespace tirmok {
@@ -248,6 +252,72 @@ TEST(ShortSteps, CollationDecodingMatchesTheStepByStepRunAtEveryCapacityAndLengt
     ASSERT_EQ(collation.Decode(longText.c_str(), length, actual.data(), capacity), expectedUsed) << length;
     ASSERT_EQ(actual, expected) << "COLLCODE decoding of " << length << " units";
   }
+}
+
+// Keystrokes: keys of the scheme's rows, the keys that change a consonant,
+// escapes, controls and any byte, so that consonants meet every kind of next key.
+std::basic_string<Byte> RandomKeys(std::mt19937& random, std::initializer_list<std::span<const KeyRow>> tables) {
+  static const char* const kOthers[] = {"f", "ff", "d", "dd", "^", "&", "#", "$", "#0C15;", "#;", " ", "\n", "\t", "]"};
+  std::string keys;
+  const int count = static_cast<int>(random() % 24);
+  for (int i = 0; i < count; ++i) {
+    const auto kind = random() % 8;
+    if (kind < 5) {
+      const std::span<const KeyRow> rows = tables.begin()[random() % tables.size()];
+      keys += rows[random() % rows.size()].keys;
+    } else if (kind < 7) {
+      keys += kOthers[random() % std::size(kOthers)];
+    } else {
+      keys += static_cast<char>(1 + random() % 255);
+    }
+  }
+  return std::basic_string<Byte>(keys.begin(), keys.end());
+}
+
+TEST(ShortSteps, KeyboardDecodingMatchesTheStepByStepRunAtEveryCapacityAndLength) {
+  std::mt19937 random(18);
+  const PhoneticKeyboardConverter& phonetic = Converters().phoneticKeyboard;
+  const InscriptConverter& inscript = Converters().inscript;
+  const PropertyStore standard;
+  const auto phoneticStep = [&](const Byte* p, Piece<Byte>& piece) { return phonetic.DecodeStep(p, piece); };
+  const auto inscriptStep = [&](const Byte* p, Piece<Byte>& piece) {
+    return inscript.DecodeStep(p, piece, InscriptConverter::Language::kStandard);
+  };
+  const auto phoneticRun = [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) {
+    return phonetic.Decode(in, n, out, cap);
+  };
+  const auto inscriptRun = [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) {
+    return inscript.Decode(in, n, out, cap, standard);
+  };
+  std::basic_string<Byte> phoneticLong;
+  std::basic_string<Byte> inscriptLong;
+  for (int i = 0; i < 150; ++i) {
+    const auto typed = RandomKeys(random, {phonetic_keyboard::ConsonantRows(), phonetic_keyboard::VowelRows(),
+                                           phonetic_keyboard::SignRows()});
+    const auto laid = RandomKeys(random, {inscript::ConsonantRows(), inscript::VowelSignRows(), inscript::VowelRows(),
+                                          inscript::SignRows()});
+    if (phoneticLong.size() < 1500) phoneticLong += typed;
+    if (inscriptLong.size() < 1500) inscriptLong += laid;
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        typed, [&](const Byte* in, Byte* out, std::int32_t cap) { return phoneticRun(in, -1, out, cap); }, phoneticStep,
+        "LPXKBD decoding");
+    ExpectSameAtEveryCapacity<Byte, Byte>(
+        laid, [&](const Byte* in, Byte* out, std::int32_t cap) { return inscriptRun(in, -1, out, cap); }, inscriptStep,
+        "INSCRIPT decoding");
+  }
+  // Every cut of long text, with room for everything.
+  const auto cuts = [](const std::basic_string<Byte>& input, auto&& run, auto&& step, const char* what) {
+    for (std::int32_t length = 0; length <= static_cast<std::int32_t>(input.size()); ++length) {
+      std::basic_string<Byte> expected(input.size() * 8 + 64, Byte{0x7E});
+      std::basic_string<Byte> actual = expected;
+      const auto capacity = static_cast<std::int32_t>(expected.size());
+      const std::int32_t expectedUsed = RunLoop(input.c_str(), length, expected.data(), capacity, step);
+      ASSERT_EQ(run(input.c_str(), length, actual.data(), capacity), expectedUsed) << what << " of " << length;
+      ASSERT_EQ(actual, expected) << what << " of " << length << " bytes";
+    }
+  };
+  cuts(phoneticLong, phoneticRun, phoneticStep, "LPXKBD decoding");
+  cuts(inscriptLong, inscriptRun, inscriptStep, "INSCRIPT decoding");
 }
 
 // Internal code for the encoders: the decoders' output of random text, then

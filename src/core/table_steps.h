@@ -34,10 +34,12 @@ class LatinDecodeShortcuts {
  public:
   using Group = ShortGroup<Key, Byte>;
 
-  explicit LatinDecodeShortcuts(const BasicMappingTable<Byte, Key>& table) {
-    for (std::size_t u = 0; u < low_.size(); ++u) low_[u] = MakeSlot(table, static_cast<std::uint32_t>(u));
+  explicit LatinDecodeShortcuts(const BasicMappingTable<Byte, Key>& table) : LatinDecodeShortcuts(table.RightKeyed()) {}
+  // From any array keyed by Latin units (a keyboard scheme's keys, too).
+  explicit LatinDecodeShortcuts(const KeyedArray<Key, Byte>& array) {
+    for (std::size_t u = 0; u < low_.size(); ++u) low_[u] = MakeSlot(array, static_cast<std::uint32_t>(u));
     for (std::size_t i = 0; i < additional_.size(); ++i) {
-      additional_[i] = MakeSlot(table, static_cast<std::uint32_t>(kAdditionalFirst + i));
+      additional_[i] = MakeSlot(array, static_cast<std::uint32_t>(kAdditionalFirst + i));
     }
   }
 
@@ -68,12 +70,12 @@ class LatinDecodeShortcuts {
     std::uint64_t seconds = 0;    // bit n: a longer key's second unit ends in the six bits n
   };
 
-  static Slot MakeSlot(const BasicMappingTable<Byte, Key>& table, std::uint32_t unit) {
+  static Slot MakeSlot(const KeyedArray<Key, Byte>& array, std::uint32_t unit) {
     Slot slot;
-    slot.group = Group::Of(table.RightKeyed(), unit);
+    slot.group = Group::Of(array, unit);
     // No key starts with 0, so there the step declines.
     if (unit == 0) return slot;
-    for (const Match<Key, Byte>& candidate : table.RightKeyed().Candidates(unit)) {
+    for (const Match<Key, Byte>& candidate : array.Candidates(unit)) {
       if (candidate.key.size() == 1) {
         if (candidate.value.size() <= static_cast<std::size_t>(Group::kMaxValue)) {
           slot.alone.keyLength = 1;

@@ -5,6 +5,7 @@
 
 #include "core/escape.h"
 #include "core/run_loop.h"
+#include "typing/key_rows.h"
 #include "tirmok/tirmok.h"
 #include "typing/inscript_tables.h"
 
@@ -49,12 +50,12 @@ void AppendRetyped(Piece<Byte>& piece, std::span<const Byte> code, KeyClass keyC
 
 }  // namespace
 
-InscriptConverter::InscriptConverter() {
-  AddKeyRows(vowels_, inscript::VowelRows());
-  AddKeyRows(vowelSigns_, inscript::VowelSignRows());
-  AddKeyRows(consonants_, inscript::ConsonantRows());
-  AddKeyRows(signs_, inscript::SignRows());
-}
+InscriptConverter::InscriptConverter()
+    : vowels_(KeyTable(inscript::VowelRows())),
+      vowelSigns_(KeyTable(inscript::VowelSignRows())),
+      consonants_(KeyTable(inscript::ConsonantRows())),
+      signs_(KeyTable(inscript::SignRows())),
+      shortcuts_(consonants_, vowelSigns_, {kHalantKey, kSecondRaKey, kNonJoinerKey, kJoinerKey}) {}
 
 InscriptConverter::Language InscriptConverter::LanguageOf(const PropertyStore& properties) {
   if (PropertyEquals(properties, LPX_KEY_LANGUAGE, "BENGALI")) return Language::kBengali;
@@ -67,9 +68,16 @@ std::int32_t InscriptConverter::Decode(const Byte* input, std::int32_t length, B
                                        std::int32_t capacity, const PropertyStore& properties) const {
   // Read once per conversion: a property change takes effect with the next one.
   const Language language = LanguageOf(properties);
-  return RunLoop(input, length, output, capacity, [this, language](const Byte* p, Piece<Byte>& piece) {
-    return DecodeStep(p, piece, language);
-  });
+  const auto step = [this, language](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece, language); };
+  if (language != Language::kStandard) return RunLoop(input, length, output, capacity, step);
+  // The standard layout retypes nothing: a consonant key with its vowel-sign
+  // key or the inherent a in place (ConsonantShortcuts), except the dead ra,
+  // which never takes the a; the rest step by step.
+  const auto shortStep = [this](const Byte* p, Byte* out) -> ShortStepResult {
+    if (p[0] == kDeadRaKey) return {0, 0};
+    return shortcuts_.Step(p, out);
+  };
+  return RunLoopWithShortSteps(input, length, output, capacity, shortStep, step);
 }
 
 // A consonant key and what its next keys make of it: its vowel sign, dead

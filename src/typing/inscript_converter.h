@@ -7,6 +7,7 @@
 #include "core/mapping_table.h"
 #include "core/piece.h"
 #include "core/properties.h"
+#include "typing/consonant_shortcuts.h"
 
 namespace tirmok {
 
@@ -40,6 +41,7 @@ class InscriptConverter {
   MappingTable vowelSigns_;
   MappingTable consonants_;
   MappingTable signs_;
+  ConsonantShortcuts shortcuts_;  // made from the tables above, so declared after them
 };
 
 }  // namespace tirmok

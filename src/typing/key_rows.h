@@ -26,4 +26,11 @@ inline void AddKeyRows(MappingTable& table, std::span<const KeyRow> rows) {
   }
 }
 
+// A keyboard table of the rows, for converters that build their shortcuts from their tables as they are made.
+inline MappingTable KeyTable(std::span<const KeyRow> rows) {
+  MappingTable table;
+  AddKeyRows(table, rows);
+  return table;
+}
+
 }  // namespace tirmok

@@ -3,6 +3,7 @@
 
 #include "core/escape.h"
 #include "core/run_loop.h"
+#include "typing/key_rows.h"
 #include "typing/phonetic_keyboard_tables.h"
 
 namespace tirmok {
@@ -15,16 +16,18 @@ constexpr Byte kJoinerKey = '&';
 
 }  // namespace
 
-PhoneticKeyboardConverter::PhoneticKeyboardConverter() {
-  AddKeyRows(vowels_, phonetic_keyboard::VowelRows());
-  AddKeyRows(consonants_, phonetic_keyboard::ConsonantRows());
-  AddKeyRows(signs_, phonetic_keyboard::SignRows());
-}
+PhoneticKeyboardConverter::PhoneticKeyboardConverter()
+    : vowels_(KeyTable(phonetic_keyboard::VowelRows())),
+      consonants_(KeyTable(phonetic_keyboard::ConsonantRows())),
+      signs_(KeyTable(phonetic_keyboard::SignRows())),
+      shortcuts_(consonants_, vowels_, {kHalantKey, kNonJoinerKey, kJoinerKey}) {}
 
 std::int32_t PhoneticKeyboardConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
                                                std::int32_t capacity) const {
-  return RunLoop(input, length, output, capacity,
-                 [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  // A consonant key with its vowel key or the inherent a in place (ConsonantShortcuts); the rest step by step.
+  return RunLoopWithShortSteps(
+      input, length, output, capacity, [this](const Byte* p, Byte* out) { return shortcuts_.Step(p, out); },
+      [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }
 
 // A consonant key and what its next keys make of it: its own vowel, dead

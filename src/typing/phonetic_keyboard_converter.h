@@ -6,6 +6,7 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "typing/consonant_shortcuts.h"
 
 namespace tirmok {
 
@@ -30,6 +31,7 @@ class PhoneticKeyboardConverter {
   MappingTable vowels_;
   MappingTable consonants_;
   MappingTable signs_;
+  ConsonantShortcuts shortcuts_;  // made from the two tables above, so declared after them
 };
 
 }  // namespace tirmok
