@@ -55,7 +55,7 @@ InscriptConverter::InscriptConverter()
       vowelSigns_(KeyTable(inscript::VowelSignRows())),
       consonants_(KeyTable(inscript::ConsonantRows())),
       signs_(KeyTable(inscript::SignRows())),
-      shortcuts_(consonants_, vowelSigns_, {kHalantKey, kSecondRaKey, kNonJoinerKey, kJoinerKey}) {}
+      shortcuts_(consonants_, vowelSigns_, {kSecondRaKey, kNonJoinerKey, kJoinerKey}, kHalantKey, {&vowels_, &vowelSigns_}) {}
 
 InscriptConverter::Language InscriptConverter::LanguageOf(const PropertyStore& properties) {
   if (PropertyEquals(properties, LPX_KEY_LANGUAGE, "BENGALI")) return Language::kBengali;

@@ -20,7 +20,7 @@ PhoneticKeyboardConverter::PhoneticKeyboardConverter()
     : vowels_(KeyTable(phonetic_keyboard::VowelRows())),
       consonants_(KeyTable(phonetic_keyboard::ConsonantRows())),
       signs_(KeyTable(phonetic_keyboard::SignRows())),
-      shortcuts_(consonants_, vowels_, {kHalantKey, kNonJoinerKey, kJoinerKey}) {}
+      shortcuts_(consonants_, vowels_, {kNonJoinerKey, kJoinerKey}, kHalantKey, {&vowels_}) {}
 
 std::int32_t PhoneticKeyboardConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
                                                std::int32_t capacity) const {
