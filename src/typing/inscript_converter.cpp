@@ -55,7 +55,8 @@ InscriptConverter::InscriptConverter()
       vowelSigns_(KeyTable(inscript::VowelSignRows())),
       consonants_(KeyTable(inscript::ConsonantRows())),
       signs_(KeyTable(inscript::SignRows())),
-      shortcuts_(consonants_, vowelSigns_, {kSecondRaKey, kNonJoinerKey, kJoinerKey}, kHalantKey, {&vowels_, &vowelSigns_}) {}
+      shortcuts_({consonants_, vowelSigns_, vowels_, signs_, kHalantKey, {kSecondRaKey, kNonJoinerKey, kJoinerKey},
+                  {&vowels_, &vowelSigns_}, {}}) {}
 
 InscriptConverter::Language InscriptConverter::LanguageOf(const PropertyStore& properties) {
   if (PropertyEquals(properties, LPX_KEY_LANGUAGE, "BENGALI")) return Language::kBengali;
@@ -70,9 +71,9 @@ std::int32_t InscriptConverter::Decode(const Byte* input, std::int32_t length, B
   const Language language = LanguageOf(properties);
   const auto step = [this, language](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece, language); };
   if (language != Language::kStandard) return RunLoop(input, length, output, capacity, step);
-  // The standard layout retypes nothing: a consonant key with its vowel-sign
-  // key or the inherent a in place (ConsonantShortcuts), except the dead ra,
-  // which never takes the a; the rest step by step.
+  // The standard layout retypes nothing: consonants with their vowel sign,
+  // halant or inherent a, vowels and signs in place (KeyShortcuts), except the
+  // dead ra, which never takes the a; the rest step by step.
   const auto shortStep = [this](const Byte* p, Byte* out) -> ShortStepResult {
     if (p[0] == kDeadRaKey) return {0, 0};
     return shortcuts_.Step(p, out);

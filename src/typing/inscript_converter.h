@@ -7,7 +7,7 @@
 #include "core/mapping_table.h"
 #include "core/piece.h"
 #include "core/properties.h"
-#include "typing/consonant_shortcuts.h"
+#include "typing/key_shortcuts.h"
 
 namespace tirmok {
 
@@ -41,7 +41,7 @@ class InscriptConverter {
   MappingTable vowelSigns_;
   MappingTable consonants_;
   MappingTable signs_;
-  ConsonantShortcuts shortcuts_;  // made from the tables above, so declared after them
+  KeyShortcuts shortcuts_;  // made from the tables above, so declared after them
 };
 
 }  // namespace tirmok

@@ -13,6 +13,8 @@ namespace {
 constexpr Byte kHalantKey = 'f';
 constexpr Byte kNonJoinerKey = '^';
 constexpr Byte kJoinerKey = '&';
+// Begins a "#hex;" escape, which is read before the signs.
+constexpr Byte kHashEscapeLead = '#';
 
 }  // namespace
 
@@ -20,11 +22,11 @@ PhoneticKeyboardConverter::PhoneticKeyboardConverter()
     : vowels_(KeyTable(phonetic_keyboard::VowelRows())),
       consonants_(KeyTable(phonetic_keyboard::ConsonantRows())),
       signs_(KeyTable(phonetic_keyboard::SignRows())),
-      shortcuts_(consonants_, vowels_, {kNonJoinerKey, kJoinerKey}, kHalantKey, {&vowels_}) {}
+      shortcuts_({consonants_, vowels_, vowels_, signs_, kHalantKey, {kNonJoinerKey, kJoinerKey}, {&vowels_}, {kHashEscapeLead}}) {}
 
 std::int32_t PhoneticKeyboardConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
                                                std::int32_t capacity) const {
-  // A consonant key with its vowel key or the inherent a in place (ConsonantShortcuts); the rest step by step.
+  // Consonants with their vowel, halant or inherent a, vowels and signs in place (KeyShortcuts); the rest step by step.
   return RunLoopWithShortSteps(
       input, length, output, capacity, [this](const Byte* p, Byte* out) { return shortcuts_.Step(p, out); },
       [this](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });

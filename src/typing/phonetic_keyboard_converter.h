@@ -6,7 +6,7 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
-#include "typing/consonant_shortcuts.h"
+#include "typing/key_shortcuts.h"
 
 namespace tirmok {
 
@@ -31,7 +31,7 @@ class PhoneticKeyboardConverter {
   MappingTable vowels_;
   MappingTable consonants_;
   MappingTable signs_;
-  ConsonantShortcuts shortcuts_;  // made from the two tables above, so declared after them
+  KeyShortcuts shortcuts_;  // made from the tables above, so declared after them
 };
 
 }  // namespace tirmok
