@@ -576,6 +576,96 @@ TEST(Utf8Pairs, ReadsLikeOneCharacterAtATime) {
   }
 }
 
+// --- UTF-8 read by the common cases, at every alignment and capacity ---
+
+// Text built from characters whose UTF-8 forms are known one by one, so that
+// the expected units are known: every character here gives one unit, and a
+// cut sequence is always followed by a byte that cannot continue it. With room
+// for every unit the reader takes its fast cases (eight ASCII bytes, two
+// letters of the block at once); with less it reads a character at a time.
+struct Utf8Character {
+  const char* utf8;
+  char16_t unit;
+};
+constexpr Utf8Character kKa{"\xE0\xB0\x95", u'\u0C15'};
+constexpr Utf8Character kFirst{"\xE0\xB0\x80", u'\u0C00'};  // first of the block
+constexpr Utf8Character kLast{"\xE0\xB1\xBF", u'\u0C7F'};   // last of the block
+constexpr Utf8Character kLetterA{"a", u'a'};
+constexpr Utf8Character kOutside[] = {
+    {"\xE0\xA4\x95", u'\u0915'},  // a letter outside the block: E0 A4
+    {"\xE0\xB2\x95", u'\u0C95'},  // the next block: E0 B2
+    {"\xE1\xB0\x95", u'\u1C15'},  // another lead: E1 B0
+    {"\xC4\x81", u'\u0101'},       // two bytes
+    {"\x80", u'\uFFFD'},            // a stray continuation byte
+    {"\xE0\xB0", u'\uFFFD'},       // cut short (before an ASCII byte or a lead)
+    {"\xFF", u'\uFFFD'},            // never in UTF-8
+    {"\x7F", u'\x7F'},              // the last ASCII byte
+};
+
+struct Utf8Text {
+  std::string utf8;
+  std::u16string units;
+  void Add(const Utf8Character& c, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      utf8 += c.utf8;
+      units += c.unit;
+    }
+  }
+};
+
+// Reads `text` at every capacity: whole characters only, always terminated.
+void ExpectReadAtEveryCapacity(const Utf8Text& text) {
+  const auto length = static_cast<std::int32_t>(text.utf8.size());
+  const auto* bytes = reinterpret_cast<const Byte*>(text.utf8.data());
+  for (std::int32_t capacity = 1; capacity <= length + 2; ++capacity) {
+    std::u16string out(static_cast<std::size_t>(capacity) + 1, u'#');
+    const std::int32_t n = Utf8ToUtf16(bytes, length, out.data(), capacity);
+    const std::u16string expected = text.units.substr(0, static_cast<std::size_t>(capacity - 1));
+    ASSERT_EQ(out.substr(0, static_cast<std::size_t>(n)), expected)
+        << Describe(std::string_view(text.utf8)) << " capacity " << capacity;
+    ASSERT_EQ(out[static_cast<std::size_t>(n)], 0);
+    ASSERT_EQ(out[static_cast<std::size_t>(capacity)], u'#');  // nothing past the capacity
+  }
+}
+
+TEST(Utf8Blocks, AsciiAndLetterRunsOfEveryLengthAtEveryAlignment) {
+  for (int run = 0; run <= 40; ++run) {
+    for (int shift = 0; shift < 3; ++shift) {
+      Utf8Text ascii;
+      ascii.Add(kKa, shift);  // moves the run across the sixteen-byte blocks
+      ascii.Add(kLetterA, run);
+      ascii.Add(kKa);
+      ExpectReadAtEveryCapacity(ascii);
+      Utf8Text letters;
+      letters.Add(kLetterA, shift);
+      letters.Add(kFirst);
+      letters.Add(kKa, run);
+      letters.Add(kLast);
+      letters.Add(kLetterA, shift);
+      ExpectReadAtEveryCapacity(letters);
+    }
+  }
+}
+
+TEST(Utf8Blocks, WhatIsNotAnOrdinaryCharacterAtEveryPlaceOfARun) {
+  for (const Utf8Character& odd : kOutside) {
+    for (int place = 0; place <= 17; ++place) {
+      Utf8Text letters;  // a run of letters with the odd character inside it
+      letters.Add(kKa, place);
+      letters.Add(odd);
+      letters.Add(kKa, 17 - place);
+      letters.Add(kLetterA);
+      ExpectReadAtEveryCapacity(letters);
+      Utf8Text ascii;  // and a run of ASCII
+      ascii.Add(kLetterA, place);
+      ascii.Add(odd);
+      ascii.Add(kLetterA, 17 - place);
+      ascii.Add(kKa);
+      ExpectReadAtEveryCapacity(ascii);
+    }
+  }
+}
+
 // --- Comparison by streams against the comparison of full collation strings ---
 
 std::int32_t CompareFull(const void* a, std::int32_t n1, Format f1, const void* b, std::int32_t n2, Format f2) {
