@@ -70,12 +70,7 @@ std::int32_t Iso15919AnsiConverter::Encode(const Byte* input, std::int32_t lengt
                                            std::int32_t capacity) const {
   BufferSink<Byte> sink(output, capacity);
   if (!sink.Usable()) return 0;
-  return RunLoopWithShortRuns(
-      input, length, sink, kShortStepMax,
-      [this](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
-        return shortcuts_.Run(p, count, out, last);
-      },
-      [this](const Byte* p, Byte* out) { return shortcuts_.Step(p, out); },
+  return shortcuts_.RunLoop(input, length, sink, kShortStepMax,
       [this](const Byte* p, Piece<Byte>& piece) { return EncodeStep(p, piece); });
 }
 

@@ -46,23 +46,13 @@ std::int32_t Iso15919Converter::Encode(const Byte* input, std::int32_t length, c
                                        std::int32_t capacity) const {
   BufferSink<char16_t> sink(output, capacity);
   if (!sink.Usable()) return 0;
-  return RunLoopWithShortRuns(
-      input, length, sink, kShortStepMax,
-      [this](const Byte* p, std::int32_t count, char16_t* out, const char16_t* last) {
-        return shortcuts_.Run(p, count, out, last);
-      },
-      [this](const Byte* p, char16_t* out) { return shortcuts_.Step(p, out); },
+  return shortcuts_.RunLoop(input, length, sink, kShortStepMax,
       [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
 }
 
 std::int32_t Iso15919Converter::EncodeUtf8(const Byte* input, Byte* output, std::int32_t capacity) const {
   Utf8Sink sink(output, capacity);
-  const std::int32_t consumed = RunLoopWithShortRuns(
-      input, -1, sink, kShortUtf8Max,
-      [this](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
-        return shortcuts_.Run(p, count, out, last);
-      },
-      [this](const Byte* p, Byte* out) { return shortcuts_.Step(p, out); },
+  const std::int32_t consumed = shortcuts_.RunLoop(input, -1, sink, kShortUtf8Max,
       [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
   sink.Finish();
   return consumed;

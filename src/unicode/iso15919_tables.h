@@ -135,6 +135,17 @@ class RomanisedShortcuts {
     }
   }
 
+  // The encoders' run loop: runs of cells first, then short steps, and the
+  // converter's plain `step` wherever both decline.
+  template <class Sink, class PlainStep>
+  std::int32_t RunLoop(const Byte* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
+                       PlainStep step) const {
+    return RunLoopWithShortRuns(
+        input, length, sink, shortMax,
+        [this](const Byte* p, std::int32_t count, auto* out, const auto* last) { return Run(p, count, out, last); },
+        [this](const Byte* p, auto* out) { return Step(p, out); }, step);
+  }
+
   // The runs for RunLoopWithShortRuns: bytes from `p` whose cells hold their
   // step, while a step begins within `count` bytes and `out` has not passed `last`.
   template <class Out>
