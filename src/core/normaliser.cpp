@@ -42,32 +42,82 @@ const Fold kFolds[] = {
 
 CodeNormaliser::CodeNormaliser() {
   for (const Fold& fold : kFolds) table_.AddEntry(fold.replaced, fold.replacement);
-  for (int b = 1; b < 256; ++b) {
-    const bool looked = b >= code::kSpace && b != code::kEscapeLead;
-    keptAsIs_[static_cast<std::size_t>(b)] =
-        b != code::kEscapeLead &&
-        (!looked || table_.LeftKeyed().Candidates(static_cast<std::uint32_t>(b)).empty());
+  // The step at a byte sees only the byte after it while every key is at
+  // most two bytes long; a byte that begins a longer key is never passed over.
+  std::array<bool, 256> longKey{};
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    for (const auto& candidate : table_.LeftKeyed().Candidates(b)) longKey[b] = longKey[b] || candidate.key.size() > 2;
   }
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    bool always = true;
+    for (std::uint32_t next = 0; next < 256; ++next) {
+      const Byte pair[] = {static_cast<Byte>(b), static_cast<Byte>(next), 0};
+      bool unchanged = b != code::kEscapeLead && !longKey[b];
+      if (unchanged) {
+        const Step step = StepAt(pair);
+        unchanged = step.used == 1 && step.text.size() == 1 && step.text[0] == pair[0];
+      }
+      if (unchanged) unchanged_[b][next >> 6] |= std::uint64_t{1} << (next & 63);
+      always = always && unchanged;
+    }
+    keptAsIs_[b] = always;
+  }
+}
+
+CodeNormaliser::Step CodeNormaliser::StepAt(const Byte* p) const {
+  if (p[0] >= code::kSpace) {
+    if (const auto match = table_.MatchLeft(p)) return {match.value, match.length};
+  }
+  return {{p, 1}, 1};
 }
 
 std::int32_t CodeNormaliser::Normalise(const Byte* input, std::int32_t length, Byte* output,
                                        std::int32_t capacity) const {
+  return Run<true>(input, length, output, capacity);
+}
+
+std::int32_t CodeNormaliser::NormaliseStepByStep(const Byte* input, std::int32_t length, Byte* output,
+                                                 std::int32_t capacity) const {
+  return Run<false>(input, length, output, capacity);
+}
+
+template <bool kRuns>
+std::int32_t CodeNormaliser::Run(const Byte* input, std::int32_t length, Byte* output,
+                                 std::int32_t capacity) const {
   BufferSink<Byte> sink(output, capacity);
   if (!sink.Usable() || input == nullptr) return 0;
   length = ResolveLength(input, length);
   std::int32_t position = 0;
   while (position < length) {
     const Byte* p = input + position;
-    if (keptAsIs_[p[0]]) {
-      // A run of bytes that are their own one-byte steps (most of any text):
-      // as many as fit are copied at once.
-      std::int32_t run = 1;
-      while (run < length - position && keptAsIs_[p[run]]) ++run;
-      const std::int32_t fits = std::min(run, sink.Room());
-      sink.Append({p, static_cast<std::size_t>(fits)});
-      position += fits;
-      if (fits < run) break;
-      continue;
+    if constexpr (kRuns) {
+      // A run of bytes that the steps leave as they stand (most of any
+      // text): as many as fit are copied at once. The steps read the byte
+      // after the last one, past `length` too, and so does the run.
+      std::int32_t run = 0;
+      const std::int32_t most = length - position;
+      for (;;) {
+        // Eight bytes at a time while none of them depends on the next.
+        while (run + 8 <= most) {
+          const Byte* const q = p + run;
+          const bool kept = keptAsIs_[q[0]] & keptAsIs_[q[1]] & keptAsIs_[q[2]] & keptAsIs_[q[3]] &
+                            keptAsIs_[q[4]] & keptAsIs_[q[5]] & keptAsIs_[q[6]] & keptAsIs_[q[7]];
+          if (!kept) break;
+          run += 8;
+        }
+        if (run < most && Unchanged(p[run], p[run + 1])) {
+          ++run;
+          continue;
+        }
+        break;
+      }
+      if (run > 0) {
+        const std::int32_t fits = std::min(run, sink.Room());
+        sink.Append({p, static_cast<std::size_t>(fits)});
+        position += fits;
+        if (fits < run) break;
+        continue;
+      }
     }
     if (p[0] == code::kEscapeLead) {
       // An escape is copied as it stands and needs room for all five bytes.
@@ -80,16 +130,9 @@ std::int32_t CodeNormaliser::Normalise(const Byte* input, std::int32_t length, B
       position += n;
       continue;
     }
-    std::span<const Byte> text{p, 1};
-    std::int32_t used = 1;
-    if (p[0] >= code::kSpace) {
-      if (const auto match = table_.MatchLeft(p)) {
-        text = match.value;
-        used = match.length;
-      }
-    }
-    if (!sink.Append(text)) break;
-    position += used;
+    const Step step = StepAt(p);
+    if (!sink.Append(step.text)) break;
+    position += step.used;
   }
   return position;
 }

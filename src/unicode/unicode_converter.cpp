@@ -8,6 +8,7 @@
 #include "core/escape.h"
 #include "core/run_loop.h"
 #include "core/table_steps.h"
+#include "unicode/unicode_encode_run.h"
 #include "unicode/unicode_fast_tiers.h"
 #include "unicode/unicode_tables.h"
 

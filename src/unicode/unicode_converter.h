@@ -107,8 +107,9 @@ class UnicodeConverter {
   // Decodes a run of ordinary text a unit at a time (the shortRun of
   // RunLoopWithShortRuns): see MakeRunCells.
   ShortStepResult DecodeRun(const char16_t* p, std::int32_t count, Byte* out, const Byte* last) const;
-  // Encodes a run of internal code a byte at a time, the same way, into
-  // UTF-16 (Out char16_t) or UTF-8 (Out Byte).
+  // Encodes a run of internal code into UTF-16 (Out char16_t) or UTF-8 (Out
+  // Byte), a byte at a time with no state but the output's place: see
+  // unicode_encode_run.h.
   template <class Out>
   ShortStepResult EncodeRun(const Byte* p, std::int32_t count, Out* out, const Out* last) const;
   void MakeRunCells();
@@ -177,22 +178,27 @@ class UnicodeConverter {
   static constexpr std::uint32_t kVowelOrSign = 2;
   static constexpr std::uint32_t kSignSecond = 4;
   std::array<std::uint8_t, kRunIndexSize> unitClass_{};
-  // What EncodeRun does at a byte, packed in 64 bits by whether the next
-  // byte is a vowel (class 1) or not (class 0): one unit of UTF-16, or up to
-  // three bytes of UTF-8 (bits 0-23), then the virama at the offset in bits
-  // 24-27; how many of those units it keeps (bits 32-35 for class 0, 36-39
-  // for class 1); whether its step goes on into the next byte (bit 40 +
-  // class: a consonant before a vowel); bit 44 ends the run before the byte.
-  // Cells for a byte that begins a step and for a vowel after a consonant,
-  // for each output.
-  using EncodeRunCell = std::uint64_t;
-  static constexpr EncodeRunCell kEncodeRunStop = 1ull << 44;
-  struct EncodeRunCells {
-    std::array<EncodeRunCell, 256> fresh{};
-    std::array<EncodeRunCell, 256> taken{};
-  };
-  EncodeRunCells encodeCells16_;
-  EncodeRunCells encodeCells8_;
+  // What EncodeRun writes for a byte, by whether the byte before it is a
+  // consonant that takes a vowel after it, the byte, and the class of the
+  // byte after it (unicode_encode_run.h): the output units packed from bit 0
+  // (up to six bytes of UTF-8 or three units of UTF-16), their count in bits
+  // 56-62, and bit 63 to end the run before the byte.
+  using EncodeCell = std::uint64_t;
+  static constexpr EncodeCell kEncodeStop = 1ull << 63;
+  static constexpr std::uint32_t kEncodeCellCount = 2 * 256 * 4;
+  using EncodeCells = std::array<EncodeCell, kEncodeCellCount>;
+  // The class of a byte for EncodeRun's cells: a vowel, the nukta, a
+  // consonant whose step takes the vowel after it.
+  static constexpr std::uint8_t kEncodeVowel = 1;
+  static constexpr std::uint8_t kEncodeNukta = 2;
+  static constexpr std::uint8_t kEncodeTakesVowel = 4;
+  static constexpr std::uint32_t EncodeCellIndex(std::uint32_t takes, Byte b, std::uint32_t nextClass) {
+    return (takes << 10) | (static_cast<std::uint32_t>(b) << 2) | (nextClass & 3);
+  }
+  void MakeEncodeCells();
+  std::array<std::uint8_t, 256> encodeClass_{};
+  EncodeCells encodeCells16_{};
+  EncodeCells encodeCells8_{};
   Utf8Form virama8_;
 };
 

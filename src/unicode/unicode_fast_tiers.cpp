@@ -60,6 +60,7 @@ void UnicodeConverter::MakeShortcuts() {
   const char16_t virama[] = {kVirama};
   virama8_ = Utf8Form::Of(virama);
   MakeRunCells();
+  MakeEncodeCells();
 }
 
 // The steps of ordinary text, taken a unit at a time: a one-byte consonant
@@ -157,59 +158,6 @@ void UnicodeConverter::MakeRunCells() {
     takenCells_[index] = RunCellOf(taken);
   }
 
-  // Encoding a byte at a time: a consonant of one unit writes it, and the
-  // virama unless a vowel follows; the vowel after it writes its sign (the
-  // inherent vowel nothing); a byte that begins a step of its own writes its
-  // plain entry. These are the short step's answers too. `form` holds the
-  // output units (UTF-16) or bytes (UTF-8) packed from bit 0.
-  const auto encodeCell = [](std::uint32_t form, std::uint32_t size, std::uint32_t keptBeforeOther,
-                             std::uint32_t keptBeforeVowel, bool continuesBeforeVowel) {
-    EncodeRunCell cell = form;
-    cell |= static_cast<EncodeRunCell>(size) << 24;
-    cell |= static_cast<EncodeRunCell>(keptBeforeOther) << 32;
-    cell |= static_cast<EncodeRunCell>(keptBeforeVowel) << 36;
-    if (continuesBeforeVowel) cell |= 1ull << 41;
-    return cell;
-  };
-  const auto packed = [](const Utf8Form& form) {
-    std::uint32_t bytes = 0;
-    for (std::int32_t k = 0; k < form.size; ++k) bytes |= static_cast<std::uint32_t>(form.bytes[k]) << (8 * k);
-    return bytes;
-  };
-  const auto utf8 = [](char16_t unit) {
-    const char16_t units[] = {unit};
-    return Utf8Form::Of(units);
-  };
-  for (EncodeRunCells* cells : {&encodeCells16_, &encodeCells8_}) {
-    cells->fresh.fill(kEncodeRunStop);
-    cells->taken.fill(kEncodeRunStop);
-  }
-  const std::uint32_t virama8 = virama8_.size;
-  for (std::uint32_t b = 1; b < 256; ++b) {
-    const EncodeShortcut& shortcut = encodeShortcuts_[b];
-    const bool plain = shortcut.consonant.NoMatch() && shortcut.plain.complete &&
-                       shortcut.plain.state == EncodeGroup::State::kDecided;
-    if (const char16_t consonant = oneUnitConsonants_[b]; consonant != 0) {
-      encodeCells16_.fresh[b] = encodeCell(consonant, 1, 2, 1, true);
-      const Utf8Form form = utf8(consonant);
-      encodeCells8_.fresh[b] = encodeCell(packed(form), form.size, form.size + virama8, form.size, true);
-    } else if (plain) {
-      if (const EncodeGroup::Entry& entry = shortcut.plain.entries[0]; entry.size <= 1) {
-        encodeCells16_.fresh[b] = encodeCell(entry.value[0], entry.size, entry.size, entry.size, false);
-      }
-      if (const Utf8Form& form = shortcut.plain8[0]; form.usable && form.size <= 3) {
-        encodeCells8_.fresh[b] = encodeCell(packed(form), form.size, form.size, form.size, false);
-      }
-    }
-    if (b == code::kVowelA) {
-      encodeCells16_.taken[b] = encodeCell(0, 0, 0, 0, false);
-      encodeCells8_.taken[b] = encodeCell(0, 0, 0, 0, false);
-    } else if (const char16_t sign = oneUnitSigns_[b]; sign != 0) {
-      encodeCells16_.taken[b] = encodeCell(sign, 1, 1, 1, false);
-      const Utf8Form form = utf8(sign);
-      encodeCells8_.taken[b] = encodeCell(packed(form), form.size, form.size, form.size, false);
-    }
-  }
 }
 
 ShortStepResult UnicodeConverter::ShortDecodeStep(const char16_t* p, Byte* out) const {

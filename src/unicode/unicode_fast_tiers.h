@@ -19,39 +19,11 @@
 
 #include <type_traits>
 
+#include "core/escape.h"
 #include "core/run_loop.h"
 #include "unicode/unicode_converter.h"
 
 namespace tirmok {
-
-template <class Out>
-ShortStepResult UnicodeConverter::EncodeRun(const Byte* p, std::int32_t count, Out* out, const Out* last) const {
-  constexpr bool kUtf8 = std::is_same_v<Out, Byte>;
-  const EncodeRunCells& cells = kUtf8 ? encodeCells8_ : encodeCells16_;
-  return RunByUnits(p, count, out, last, [this, &cells](const Byte* q, std::uint32_t taking, Out* s) -> UnitResult {
-    // q[0] is not the terminator, so q[1] may be read.
-    const std::uint32_t vowelNext = IsVowel(q[1]) ? 1 : 0;
-    const EncodeRunCell fresh = cells.fresh[q[0]];
-    const EncodeRunCell taken = cells.taken[q[0]];
-    const EncodeRunCell cell = fresh ^ ((fresh ^ taken) & (0ull - taking));
-    // The form and the virama after it are staged; the first n units count.
-    Out* const virama = s + ((cell >> 24) & 15);
-    if constexpr (kUtf8) {
-      s[0] = static_cast<Byte>(cell);
-      s[1] = static_cast<Byte>(cell >> 8);
-      s[2] = static_cast<Byte>(cell >> 16);
-      virama[0] = virama8_.bytes[0];
-      virama[1] = virama8_.bytes[1];
-      virama[2] = virama8_.bytes[2];
-    } else {
-      s[0] = static_cast<char16_t>(cell);
-      virama[0] = kVirama;
-    }
-    const auto n = static_cast<std::int32_t>((cell >> (32 + 4 * vowelNext)) & 15);
-    const bool continues = ((cell >> (40 + vowelNext)) & 1) != 0;
-    return {n, continues, (cell & kEncodeRunStop) != 0};
-  });
-}
 
 inline ShortStepResult UnicodeConverter::DecodeRun(const char16_t* p, std::int32_t count, Byte* out,
                                             const Byte* last) const {
@@ -175,6 +147,21 @@ auto UnicodeConverter::EncodeShortStep() const {
       if (const char16_t sign = oneUnitSigns_[next]; sign != 0) {
         const std::int32_t n = put(consonant, out);
         return {2, n + put(sign, out + n)};
+      }
+    }
+    if (p[0] == code::kEscapeLead) {
+      // An escape writes its unit, if any (WideEncodeFallback); a surrogate
+      // waits in the UTF-8 sink for its partner, so that is left to the sink.
+      const EscapeRead escape = ReadEscape(p);
+      if (escape.value == 0) return {escape.consumed, 0};
+      const char16_t unit = escape.value;
+      if constexpr (kUtf8) {
+        const Utf8Form form = Utf8Form::Of({&unit, 1});
+        if (!form.usable) return {0, 0};
+        return {escape.consumed, form.Write(out)};
+      } else {
+        out[0] = unit;
+        return {escape.consumed, 1};
       }
     }
     const EncodeShortcut& shortcut = encodeShortcuts_[p[0]];
