@@ -126,7 +126,11 @@ void ExpectSameAtEveryCapacity(const std::basic_string<In>& input, Run&& run, St
   std::basic_string<Out> full(input.size() * 8 + 64, Out{0});
   const std::int32_t fullUsed = RunLoop(input.c_str(), -1, full.data(), static_cast<std::int32_t>(full.size()), step);
   const std::int32_t fullLength = UnitLength(full.c_str());
-  for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+  // And with room to spare, where the short steps and runs take every step they can.
+  std::vector<std::int32_t> capacities(static_cast<std::size_t>(fullLength) + 3);
+  for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) capacities[static_cast<std::size_t>(capacity)] = capacity;
+  capacities.push_back(fullLength + 64);
+  for (const std::int32_t capacity : capacities) {
     std::basic_string<Out> expected(static_cast<std::size_t>(capacity) + 4, Out{0x7E});
     std::basic_string<Out> actual = expected;
     const std::int32_t expectedUsed = RunLoop(input.c_str(), -1, expected.data(), capacity, step);
@@ -346,7 +350,7 @@ void ExpectSameUtf8AtEveryCapacity(const std::basic_string<Byte>& internal, Fast
   };
   const auto full = plain(static_cast<std::int32_t>(internal.size()) * 24 + 64);
   const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
-  for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+  for (std::int32_t capacity = 0; capacity <= fullLength + 2 + 64; capacity += capacity <= fullLength + 2 ? 1 : 62) {
     std::basic_string<Byte> actual(static_cast<std::size_t>(capacity) + 4, 0x7E);
     fast(internal.c_str(), actual.data(), capacity);
     ASSERT_EQ(actual, plain(capacity)) << what << " at capacity " << capacity << " on " << Describe(internal);
@@ -541,6 +545,161 @@ TEST(ShortSteps, LongTextAndShortLengthsMatchTheStepByStepRun) {
   cut(typed, "TELTRANS decoding",
       [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) { return transliteration.Decode(in, n, out, cap); },
       [&](const Byte* p, Piece<Byte>& piece) { return transliteration.DecodeStep(p, piece); });
+}
+
+// --- The encoding run and the normaliser's runs, byte by byte ---
+
+// Every string of three nonzero bytes once, overlapping (a de Bruijn
+// sequence), cut into pieces that overlap by two bytes so that each triple
+// lies whole in one piece: every byte with every byte before and after it.
+std::vector<std::basic_string<Byte>> EveryTriple() {
+  constexpr int kSymbols = 255;
+  std::vector<int> a(4 * kSymbols, 0);
+  std::basic_string<Byte> sequence;
+  // The Lyndon words of length dividing 3, in order (Fredricksen, Kessler, Maiorana).
+  const auto generate = [&](auto&& self, int t, int period) -> void {
+    if (t > 3) {
+      if (3 % period == 0) {
+        for (int j = 1; j <= period; ++j) sequence += static_cast<Byte>(1 + a[j]);
+      }
+      return;
+    }
+    a[t] = a[t - period];
+    self(self, t + 1, period);
+    for (int j = a[t - period] + 1; j < kSymbols; ++j) {
+      a[t] = j;
+      self(self, t + 1, t);
+    }
+  };
+  generate(generate, 1, 1);
+  sequence += sequence.substr(0, 2);  // the sequence is cyclic
+  std::vector<std::basic_string<Byte>> pieces;
+  for (std::size_t at = 0; at + 2 < sequence.size(); at += 4096) pieces.push_back(sequence.substr(at, 4096 + 2));
+  return pieces;
+}
+
+// The run and short steps against the plain steps on text where the run's
+// cells meet what they cannot say: each row is internal code, and the
+// encoders must agree on it at every capacity, as UTF-16 and as UTF-8.
+TEST(EncodingRun, MatchesThePlainStepsWhereTheCellsStop) {
+  struct Row {
+    const char* what;
+    std::basic_string<Byte> code;
+  };
+  const Row rows[] = {
+      {"ka a, ka i: the inherent vowel and a sign", {122, 100, 122, 102}},
+      {"ka before a consonant: the virama", {122, 124, 100}},
+      {"ca, ca + nukta (tsa) + i, ja + nukta at the end", {127, 100, 127, 170, 102, 129, 170}},
+      {"ka + nukta: the nukta dropped after the virama", {122, 170, 100}},
+      {"ka before a vowel without a sign (108), then that vowel alone", {122, 108, 102, 108}},
+      {"a vowel at the start of a run, then a sign taken by ka", {102, 122, 103, 32, 104}},
+      {"quotation marks alone and doubled", {60, 122, 60, 60, 39, 39, 39}},
+      {"escapes: a digit, zero, a surrogate pair, one cut short", {255, '0', '0', '3', '1', 255, '0', '0', '0', '0', 255, 'D',
+                                                                  '8', '3', 'D', 255, 'D', 'E', '0', '0', 122, 255, '4', '1'}},
+      {"a control run of 40 between letters", std::basic_string<Byte>(1, 122) + std::basic_string<Byte>(40, '\n') +
+                                                   std::basic_string<Byte>{122, 102}},
+      {"bytes no step writes", {143, 122, 152, 200, 216, 170, 101}},
+  };
+  const UnicodeConverter& unicode = Converters().unicode;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ExpectSameAtEveryCapacity<Byte, char16_t>(
+        row.code, [&](const Byte* in, char16_t* out, std::int32_t cap) { return unicode.Encode(in, -1, out, cap); },
+        [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); }, "UNICODE encoding");
+    ExpectSameUtf8AtEveryCapacity(
+        row.code, [&](const Byte* in, Byte* out, std::int32_t cap) { return unicode.EncodeUtf8(in, out, cap); },
+        [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); }, "UTF-8 encoding");
+  }
+}
+
+// Runs of ordinary text longer than a stage and an eight-byte block, with a
+// stop at every place in them and cut at every length.
+TEST(EncodingRun, LongRunsWithAStopAtEveryPlaceAndEveryCut) {
+  const UnicodeConverter& unicode = Converters().unicode;
+  const std::string words = test::ToBytes("\xE0\xB0\xA4\xE0\xB1\x86\xE0\xB0\xB2\xE0\xB1\x81\xE0\xB0\x97\xE0\xB1\x81 "
+                                          "\xE0\xB0\xAD\xE0\xB0\xBE\xE0\xB0\xB7 ",
+                                          "UTF-8", "LPXCODE");  // telugu bhaasha
+  std::basic_string<Byte> text;
+  while (text.size() < 700) text += std::basic_string<Byte>(words.begin(), words.end());
+  for (const Byte stop : {Byte{'\t'}, Byte{code::kNukta}, Byte{60}}) {
+    for (std::size_t place = 0; place < 40; ++place) {
+      std::basic_string<Byte> code = text;
+      code.insert(place * 17 % code.size(), 1, stop);
+      std::basic_string<char16_t> expected(code.size() * 4 + 8, u'#');
+      std::basic_string<char16_t> actual = expected;
+      const auto capacity = static_cast<std::int32_t>(expected.size());
+      for (const std::int32_t length : {-1, static_cast<std::int32_t>(place * 13 % code.size())}) {
+        const std::int32_t used = RunLoop(code.c_str(), length, expected.data(), capacity,
+                                          [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); });
+        ASSERT_EQ(unicode.Encode(code.c_str(), length, actual.data(), capacity), used) << place << " " << length;
+        ASSERT_EQ(actual, expected) << "stop " << int{stop} << " at " << place << ", length " << length;
+      }
+    }
+  }
+  ExpectSameUtf8AtEveryCapacity(
+      text, [&](const Byte* in, Byte* out, std::int32_t cap) { return unicode.EncodeUtf8(in, out, cap); },
+      [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); }, "UTF-8 encoding");
+}
+
+TEST(EncodingRun, EveryByteTripleEncodesAsThePlainSteps) {
+  const UnicodeConverter& unicode = Converters().unicode;
+  const auto step = [&](const Byte* p, Piece<char16_t>& piece) { return unicode.EncodeStep(p, piece); };
+  for (const std::basic_string<Byte>& piece : EveryTriple()) {
+    const auto capacity = static_cast<std::int32_t>(piece.size() * 8 + 16);
+    std::basic_string<char16_t> expected(static_cast<std::size_t>(capacity), u'#');
+    std::basic_string<char16_t> actual = expected;
+    ASSERT_EQ(unicode.Encode(piece.c_str(), -1, actual.data(), capacity),
+              RunLoop(piece.c_str(), -1, expected.data(), capacity, step));
+    ASSERT_EQ(actual, expected) << Describe(piece.substr(0, 64));
+    std::basic_string<Byte> expected8(static_cast<std::size_t>(capacity) * 3, '#');
+    std::basic_string<Byte> actual8 = expected8;
+    Utf8Sink sink(expected8.data(), capacity * 3);
+    RunLoop(piece.c_str(), -1, sink, step);
+    sink.Finish();
+    unicode.EncodeUtf8(piece.c_str(), actual8.data(), capacity * 3);
+    ASSERT_EQ(actual8, expected8) << Describe(piece.substr(0, 64));
+  }
+}
+
+// The normaliser's runs against its plain steps.
+void ExpectNormalisedAsThePlainSteps(const std::basic_string<Byte>& code, std::int32_t length, std::int32_t capacity) {
+  const CodeNormaliser& normaliser = Converters().normaliser;
+  std::basic_string<Byte> expected(static_cast<std::size_t>(std::max(capacity, 0)) + 4, 0x7E);
+  std::basic_string<Byte> actual = expected;
+  const std::int32_t used = normaliser.NormaliseStepByStep(code.c_str(), length, expected.data(), capacity);
+  ASSERT_EQ(normaliser.Normalise(code.c_str(), length, actual.data(), capacity), used)
+      << Describe(code) << " length " << length << " capacity " << capacity;
+  ASSERT_EQ(actual, expected) << Describe(code) << " length " << length << " capacity " << capacity;
+}
+
+TEST(NormaliserRuns, EveryBytePairAtEveryCapacity) {
+  for (std::uint32_t a = 1; a < 256; ++a) {
+    for (std::uint32_t b = 0; b < 256; ++b) {
+      // The pair, and the pair after a run of eight ordinary bytes.
+      const std::basic_string<Byte> pair{static_cast<Byte>(a), static_cast<Byte>(b)};
+      const std::basic_string<Byte> code = pair.substr(0, b == 0 ? 1 : 2);
+      for (std::int32_t capacity = 0; capacity <= 7; ++capacity) ExpectNormalisedAsThePlainSteps(code, -1, capacity);
+      ExpectNormalisedAsThePlainSteps(std::basic_string<Byte>(8, 122) + code, -1, 16);
+      ExpectNormalisedAsThePlainSteps(code + std::basic_string<Byte>(8, 122), 1, 16);
+    }
+  }
+}
+
+TEST(NormaliserRuns, EveryByteTripleAndRandomText) {
+  for (const std::basic_string<Byte>& piece : EveryTriple()) {
+    ExpectNormalisedAsThePlainSteps(piece, -1, static_cast<std::int32_t>(piece.size() * 5 + 8));
+  }
+  std::mt19937 random(19);
+  for (int i = 0; i < 150; ++i) {
+    // Internal code with the variants the normaliser folds and escapes among it.
+    std::basic_string<Byte> code = RandomInternal(random);
+    static const Byte kVariants[] = {110, 111, 115, 108, 66, 127, 129, 170, 200, 202, 216, 225, 255};
+    for (int k = 0; k < 6; ++k) code.insert(random() % (code.size() + 1), 1, kVariants[random() % std::size(kVariants)]);
+    code.erase(std::find(code.begin(), code.end(), Byte{0}), code.end());
+    const auto size = static_cast<std::int32_t>(code.size());
+    for (std::int32_t capacity = 0; capacity <= 4 * size + 2; ++capacity) ExpectNormalisedAsThePlainSteps(code, -1, capacity);
+    for (std::int32_t length = 0; length <= size; ++length) ExpectNormalisedAsThePlainSteps(code, length, 4 * size + 8);
+  }
 }
 
 // --- UTF-8 read two Telugu letters at a time ---
