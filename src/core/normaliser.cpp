@@ -62,6 +62,25 @@ CodeNormaliser::CodeNormaliser() {
     }
     keptAsIs_[b] = always;
   }
+  // Bytes that need no look at their neighbours when none of the bytes
+  // around them is one of the rest: those the steps keep whatever follows,
+  // and those kept before every byte but a few of the rest that are never
+  // kept themselves (ca and ja before anything but the nukta).
+  const auto exceptionsAllIn = [this](std::uint32_t b, auto&& in) {
+    for (std::uint32_t next = 0; next < 256; ++next) {
+      if (!Unchanged(static_cast<Byte>(b), static_cast<Byte>(next)) && !in(next)) return false;
+    }
+    return true;
+  };
+  std::array<bool, 256> keptBesideOthers{};
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    keptBesideOthers[b] = !keptAsIs_[b] && exceptionsAllIn(b, [this](std::uint32_t x) { return !keptAsIs_[x]; });
+  }
+  for (std::uint32_t b = 0; b < 256; ++b) {
+    passable_[b] = keptAsIs_[b] ||
+                   (keptBesideOthers[b] &&
+                    exceptionsAllIn(b, [&](std::uint32_t x) { return !keptAsIs_[x] && !keptBesideOthers[x]; }));
+  }
 }
 
 CodeNormaliser::Step CodeNormaliser::StepAt(const Byte* p) const {
@@ -97,11 +116,12 @@ std::int32_t CodeNormaliser::Run(const Byte* input, std::int32_t length, Byte* o
       std::int32_t run = 0;
       const std::int32_t most = length - position;
       for (;;) {
-        // Eight bytes at a time while none of them depends on the next.
+        // Eight bytes at a time while none of them, nor the byte after
+        // them, is one that the others' steps look out for.
         while (run + 8 <= most) {
           const Byte* const q = p + run;
-          const bool kept = keptAsIs_[q[0]] & keptAsIs_[q[1]] & keptAsIs_[q[2]] & keptAsIs_[q[3]] &
-                            keptAsIs_[q[4]] & keptAsIs_[q[5]] & keptAsIs_[q[6]] & keptAsIs_[q[7]];
+          const bool kept = passable_[q[0]] & passable_[q[1]] & passable_[q[2]] & passable_[q[3]] &
+                            passable_[q[4]] & passable_[q[5]] & passable_[q[6]] & passable_[q[7]] & passable_[q[8]];
           if (!kept) break;
           run += 8;
         }

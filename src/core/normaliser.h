@@ -47,6 +47,9 @@ class CodeNormaliser {
   std::array<std::array<std::uint64_t, 4>, 256> unchanged_{};
   // Bytes unchanged whatever follows them.
   std::array<bool, 256> keptAsIs_{};
+  // Bytes unchanged whatever follows them among bytes that are all passable
+  // themselves: the runs' test of eight bytes at once.
+  std::array<bool, 256> passable_{};
 };
 
 }  // namespace tirmok
