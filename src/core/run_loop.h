@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 
 #include "core/piece.h"
@@ -13,6 +14,8 @@ namespace tirmok {
 // Length of a zero-terminated string in units.
 template <class Unit>
 std::int32_t UnitLength(const Unit* s) {
+  // The C library's scan of bytes is many times faster than a loop.
+  if constexpr (sizeof(Unit) == 1) return static_cast<std::int32_t>(std::strlen(reinterpret_cast<const char*>(s)));
   std::int32_t n = 0;
   while (s[n] != 0) ++n;
   return n;

@@ -156,9 +156,20 @@ auto UnicodeConverter::EncodeShortStep() const {
       if (escape.value == 0) return {escape.consumed, 0};
       const char16_t unit = escape.value;
       if constexpr (kUtf8) {
-        const Utf8Form form = Utf8Form::Of({&unit, 1});
-        if (!form.usable) return {0, 0};
-        return {escape.consumed, form.Write(out)};
+        if (unit >= 0xD800 && unit <= 0xDFFF) return {0, 0};
+        if (unit < 0x80) {
+          out[0] = static_cast<Byte>(unit);
+          return {escape.consumed, 1};
+        }
+        if (unit < 0x800) {
+          out[0] = static_cast<Byte>(0xC0 | (unit >> 6));
+          out[1] = static_cast<Byte>(0x80 | (unit & 0x3F));
+          return {escape.consumed, 2};
+        }
+        out[0] = static_cast<Byte>(0xE0 | (unit >> 12));
+        out[1] = static_cast<Byte>(0x80 | ((unit >> 6) & 0x3F));
+        out[2] = static_cast<Byte>(0x80 | (unit & 0x3F));
+        return {escape.consumed, 3};
       } else {
         out[0] = unit;
         return {escape.consumed, 1};
