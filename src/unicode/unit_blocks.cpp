@@ -168,22 +168,40 @@ BlockSteps PortableUtf16Block(const T& t, const char16_t* p, Byte* out, bool& wh
 #if defined(__x86_64__)
 #define TIRMOK_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
-// A table of 256 bytes looked up for 64 codes.
-TIRMOK_AVX512 inline __m512i Lookup(const std::array<Byte, 256>& table, __m512i codes) {
-  const auto* b = table.data();
-  const __m512i low = _mm512_permutex2var_epi8(_mm512_loadu_si512(b), codes, _mm512_loadu_si512(b + 64));
-  const __m512i high = _mm512_permutex2var_epi8(_mm512_loadu_si512(b + 128), codes, _mm512_loadu_si512(b + 192));
+// The tables in registers, loaded once for a run of blocks: 256 bytes each.
+struct Table512 {
+  __m512i quarter[4];
+};
+struct Tables512 {
+  Table512 freshFirst, freshSecond, takenFirst, props, keeps;
+  Byte signFirst, signLast;
+};
+
+TIRMOK_AVX512 [[gnu::always_inline]] inline Table512 Load(const std::array<Byte, 256>& table) {
+  return {{_mm512_loadu_si512(table.data()), _mm512_loadu_si512(table.data() + 64),
+           _mm512_loadu_si512(table.data() + 128), _mm512_loadu_si512(table.data() + 192)}};
+}
+
+TIRMOK_AVX512 [[gnu::always_inline]] inline Tables512 Load(const T& t) {
+  return {Load(t.freshFirst), Load(t.freshSecond), Load(t.takenFirst), Load(t.props), Load(t.keeps),
+          t.signFirst, t.signLast};
+}
+
+// A table looked up for 64 codes.
+TIRMOK_AVX512 [[gnu::always_inline]] inline __m512i Lookup(const Table512& table, __m512i codes) {
+  const __m512i low = _mm512_permutex2var_epi8(table.quarter[0], codes, table.quarter[1]);
+  const __m512i high = _mm512_permutex2var_epi8(table.quarter[2], codes, table.quarter[3]);
   return _mm512_mask_blend_epi8(_mm512_movepi8_mask(codes), low, high);
 }
 
-TIRMOK_AVX512 inline __m512i Set8(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
-TIRMOK_AVX512 inline __m512i Set16(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
+TIRMOK_AVX512 [[gnu::always_inline]] inline __m512i Set8(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
+TIRMOK_AVX512 [[gnu::always_inline]] inline __m512i Set16(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
 
-TIRMOK_AVX512 inline Mask Test(__m512i v, Byte bit) { return _mm512_test_epi8_mask(v, Set8(bit)); }
+TIRMOK_AVX512 [[gnu::always_inline]] inline Mask Test(__m512i v, Byte bit) { return _mm512_test_epi8_mask(v, Set8(bit)); }
 
 // Decodes the lanes of `codes` (the first `count` hold units) and writes
 // their steps; returns the plan.
-TIRMOK_AVX512 LanePlan DecodeLanes(const T& t, __m512i codes, std::int32_t count, std::int32_t processed, Byte* out,
+TIRMOK_AVX512 [[gnu::always_inline]] inline LanePlan DecodeLanes(const Tables512& t, __m512i codes, std::int32_t count, std::int32_t processed, Byte* out,
                                    std::int32_t& written) {
   const Mask units = _bzhi_u64(~Mask{0}, static_cast<unsigned>(count));
   const __m512i props = _mm512_maskz_mov_epi8(units, Lookup(t.props, codes));
@@ -221,7 +239,7 @@ TIRMOK_AVX512 LanePlan DecodeLanes(const T& t, __m512i codes, std::int32_t count
   return plan;
 }
 
-TIRMOK_AVX512 inline BlockSteps Avx512Utf8Block(const T& t, const Byte* p, Byte* out, bool& whole) {
+TIRMOK_AVX512 [[gnu::always_inline]] inline BlockSteps Avx512Utf8Block(const Tables512& t, const Byte* p, Byte* out, bool& whole) {
   const __m512i b0 = _mm512_loadu_si512(p);
   const __m512i b1 = _mm512_loadu_si512(p + 1);
   const __m512i b2 = _mm512_loadu_si512(p + 2);
@@ -263,7 +281,7 @@ TIRMOK_AVX512 inline BlockSteps Avx512Utf8Block(const T& t, const Byte* p, Byte*
   return {static_cast<std::int32_t>(std::countr_zero(_pdep_u64(Mask{1} << plan.end, leads))), written};
 }
 
-TIRMOK_AVX512 inline BlockSteps Avx512Utf16Block(const T& t, const char16_t* p, Byte* out, bool& whole) {
+TIRMOK_AVX512 [[gnu::always_inline]] inline BlockSteps Avx512Utf16Block(const Tables512& t, const char16_t* p, Byte* out, bool& whole) {
   const auto set = Set16;
   Mask readable = 0;
   __m512i halves[2];
@@ -298,18 +316,26 @@ TIRMOK_AVX512 inline BlockSteps Avx512Utf16Block(const T& t, const char16_t* p, 
 
 TIRMOK_AVX512 BlockSteps Avx512Utf8Blocks(const T& t, const Byte* p, std::int32_t available, Byte* out,
                                           std::int32_t room) {
-  const auto block = [&t](const Byte* q, Byte* o, bool& whole) TIRMOK_AVX512 {
-    return Avx512Utf8Block(t, q, o, whole);
+  const Tables512 tables = Load(t);
+  const auto block = [&tables](const Byte* q, Byte* o, bool& whole) TIRMOK_AVX512 {
+    return Avx512Utf8Block(tables, q, o, whole);
   };
-  return ReadBlocks<kUtf8BlockReadable>(p, available, out, room, block);
+  const BlockSteps done = ReadBlocks<kUtf8BlockReadable>(p, available, out, room, block);
+  // The code after this is not AVX code: leave the upper halves of the
+  // registers clear, or its first SSE instruction waits for them.
+  _mm256_zeroupper();
+  return done;
 }
 
 TIRMOK_AVX512 BlockSteps Avx512Utf16Blocks(const T& t, const char16_t* p, std::int32_t available, Byte* out,
                                            std::int32_t room) {
-  const auto block = [&t](const char16_t* q, Byte* o, bool& whole) TIRMOK_AVX512 {
-    return Avx512Utf16Block(t, q, o, whole);
+  const Tables512 tables = Load(t);
+  const auto block = [&tables](const char16_t* q, Byte* o, bool& whole) TIRMOK_AVX512 {
+    return Avx512Utf16Block(tables, q, o, whole);
   };
-  return ReadBlocks<kUtf16BlockReadable>(p, available, out, room, block);
+  const BlockSteps done = ReadBlocks<kUtf16BlockReadable>(p, available, out, room, block);
+  _mm256_zeroupper();  // as above
+  return done;
 }
 
 bool HasAvx512() {
