@@ -24,7 +24,7 @@ bool IsAligned(const void* p) { return reinterpret_cast<std::uintptr_t>(p) % ali
 // intermediate buffer first. Returns false for a format without a decoder.
 bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertyStore& properties,
                       const void* input, std::int32_t n, Format from, Byte* target, Byte* work,
-                      bool normalise) {
+                      char16_t* wideWork, bool normalise) {
   const auto* bytes = static_cast<const Byte*>(input);
   const auto* wide = static_cast<const char16_t*>(input);
   const std::int32_t cap = s.Capacity();
@@ -68,7 +68,12 @@ bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertySt
       normaliseInto(work);
       return true;
     case Format::kUtf8:
-      c.unicode.DecodeUtf8(bytes, n, target, cap);
+      if (UnicodeConverter::DecodesUtf8Fast()) {
+        c.unicode.DecodeUtf8(bytes, n, target, cap);
+      } else {
+        const std::int32_t units = Utf8ToUtf16(bytes, n, wideWork, wideCap);
+        c.unicode.Decode(wideWork, units, target, cap);
+      }
       return true;
     case Format::kIso15919Utf8: {
       // The UTF-16 form goes into the target, which the normaliser then overwrites.
@@ -191,7 +196,7 @@ bool CollationString(const ConverterSet& c, ScratchBuffers& s, const void* input
   if (!Info(format).comparable) return false;
   // No normaliser after the ISO 15919 decoders here: characters without a
   // collation unit simply take no part in the comparison.
-  if (!DecodeToInternal(c, s, PropertyStore{}, input, n, format, s.C(), s.C(), false)) return false;
+  if (!DecodeToInternal(c, s, PropertyStore{}, input, n, format, s.C(), s.C(), target, false)) return false;
   c.collation.Encode(s.C(), -1, target, s.WideCapacity());
   return true;
 }
@@ -221,7 +226,8 @@ bool DecodeInput(const ConverterSet& converters, ScratchBuffers& scratch, const 
     }
     return true;
   }
-  return DecodeToInternal(converters, scratch, properties, input, length, from, scratch.A(), scratch.B(), true);
+  return DecodeToInternal(converters, scratch, properties, input, length, from, scratch.A(), scratch.B(),
+                          scratch.WideB(), true);
 }
 
 WholeOutput EncodeWhole(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,

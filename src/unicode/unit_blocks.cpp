@@ -363,21 +363,23 @@ BlockSteps PortableUtf16Blocks(const T& t, const char16_t* p, std::int32_t avail
 Utf8BlockReader PortableUtf8BlockReader() { return PortableUtf8Blocks; }
 Utf16BlockReader PortableUtf16BlockReader() { return PortableUtf16Blocks; }
 
+// The portable readers restate the lanes for the tests and read far slower
+// than the unit-at-a-time run cells, so without AVX-512 no blocks are read.
 Utf8BlockReader BestUtf8BlockReader() {
 #if defined(__x86_64__)
-  static const Utf8BlockReader best = HasAvx512() ? Avx512Utf8Blocks : PortableUtf8Blocks;
+  static const Utf8BlockReader best = HasAvx512() ? Avx512Utf8Blocks : nullptr;
   return best;
 #else
-  return PortableUtf8Blocks;
+  return nullptr;
 #endif
 }
 
 Utf16BlockReader BestUtf16BlockReader() {
 #if defined(__x86_64__)
-  static const Utf16BlockReader best = HasAvx512() ? Avx512Utf16Blocks : PortableUtf16Blocks;
+  static const Utf16BlockReader best = HasAvx512() ? Avx512Utf16Blocks : nullptr;
   return best;
 #else
-  return PortableUtf16Blocks;
+  return nullptr;
 #endif
 }
 

@@ -78,8 +78,8 @@ using Utf8BlockReader = BlockSteps (*)(const UnitBlockTables& tables, const Byte
 using Utf16BlockReader = BlockSteps (*)(const UnitBlockTables& tables, const char16_t* p, std::int32_t available,
                                         Byte* out, std::int32_t room);
 
-// The portable readers, a lane at a time, and the best this processor runs
-// (AVX-512 where it has it, else the portable ones), chosen once.
+// The portable readers, a lane at a time, and the best this processor runs,
+// chosen once: AVX-512 where it has it, else none.
 Utf8BlockReader PortableUtf8BlockReader();
 Utf16BlockReader PortableUtf16BlockReader();
 Utf8BlockReader BestUtf8BlockReader();
