@@ -707,6 +707,10 @@ void ExpectUtf8AsPlainSteps(const std::string& utf8, std::int32_t length, std::i
                                 << Describe(std::string_view(utf8).substr(0, static_cast<std::size_t>(length)));
     ASSERT_EQ(used, consumed) << readers.name << ", " << length << " bytes, capacity " << capacity;
   }
+  // And the hub's way in, which reads short text through its UTF-16 form.
+  std::basic_string<Byte> actual(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+  ASSERT_EQ(unicode.DecodeUtf8(bytes, length, actual.data(), capacity), consumed) << length << " bytes, " << capacity;
+  ASSERT_EQ(actual, expected) << "DecodeUtf8, " << length << " bytes, capacity " << capacity;
 }
 
 // UTF-16 through Decode against the plain steps, the same way.
