@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/utf.h"
 #include "fuzz_support.h"
 
 using namespace tirmok::fuzz;
@@ -176,6 +177,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Normalising twice changes nothing more.
   Require(ConvertInternal(normalised, kLpxcode) == normalised, "normalising is not idempotent");
 
+  // UTF-8 is read straight into the internal code; its UTF-16 form through
+  // "UNICODE" gives the same.
+  if (from.index == kUtf8) {
+    const std::u16string wide = tirmok::Utf8ToUtf16(measured);
+    const std::string units(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(char16_t));
+    const std::string viaUnicode = ConvertToInternal(units, kUnicode);
+    if (viaUnicode != code) {
+      Fail("UTF-8 and its UTF-16 form gave other internal code",
+           Describe(measured) + "\nUTF-8: " + Describe(code) + "\nUNICODE: " + Describe(viaUnicode));
+    }
+  }
   CheckRoundTrips(normalised);
   if (from.index == kCollcode) CheckCollationText(measured);
   return 0;

@@ -825,6 +825,200 @@ TEST(Utf8Blocks, WhatIsNotAnOrdinaryCharacterAtEveryPlaceOfARun) {
   }
 }
 
+// --- Blocks of ordinary text read straight into the internal code ---
+
+// Every block reader the converter may use, and none (the plain steps and
+// windows alone): each must give what the plain steps give.
+struct BlockReaders {
+  const char* name;
+  Utf8BlockReader utf8;
+  Utf16BlockReader utf16;
+};
+std::vector<BlockReaders> AllBlockReaders() {
+  return {{"no blocks", nullptr, nullptr},
+          {"portable blocks", PortableUtf8BlockReader(), PortableUtf16BlockReader()},
+          {"best blocks", BestUtf8BlockReader(), BestUtf16BlockReader()}};
+}
+
+// UTF-8 read straight into the internal code against Decode's plain steps
+// on the UTF-16 form, cut at `length` bytes with `capacity` bytes of output
+// (and guard bytes past it): the same bytes, and the bytes of the characters
+// whose units the steps consumed.
+void ExpectUtf8AsPlainSteps(const std::string& utf8, std::int32_t length, std::int32_t capacity) {
+  const UnicodeConverter& unicode = Converters().unicode;
+  const auto* bytes = reinterpret_cast<const Byte*>(utf8.data());
+  std::u16string wide(static_cast<std::size_t>(length) + 1, u'\0');
+  Utf8ToUtf16(bytes, length, wide.data(), length + 1);
+  std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+  const auto step = [&](const char16_t* p, Piece<Byte>& piece) { return unicode.DecodeStep(p, piece); };
+  const std::int32_t units = RunLoop(wide.c_str(), -1, expected.data(), capacity, step);
+  std::int32_t consumed = 0;
+  for (std::int32_t taken = 0; consumed < length;) {
+    const Utf8Read c = ReadUtf8Character(bytes + consumed, length - consumed);
+    taken += c.codePoint >= 0x10000 ? 2 : 1;
+    if (c.codePoint == 0 || taken > units) break;
+    consumed += c.length;
+  }
+  for (const BlockReaders& readers : AllBlockReaders()) {
+    std::basic_string<Byte> actual(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+    const std::int32_t used = unicode.DecodeUtf8With(readers.utf8, bytes, length, actual.data(), capacity);
+    ASSERT_EQ(actual, expected) << readers.name << ", " << length << " bytes, capacity " << capacity << " on "
+                                << Describe(std::string_view(utf8).substr(0, static_cast<std::size_t>(length)));
+    ASSERT_EQ(used, consumed) << readers.name << ", " << length << " bytes, capacity " << capacity;
+  }
+  // And the hub's way in, which reads short text through its UTF-16 form.
+  std::basic_string<Byte> actual(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+  ASSERT_EQ(unicode.DecodeUtf8(bytes, length, actual.data(), capacity), consumed) << length << " bytes, " << capacity;
+  ASSERT_EQ(actual, expected) << "DecodeUtf8, " << length << " bytes, capacity " << capacity;
+}
+
+// UTF-16 through Decode against the plain steps, the same way.
+void ExpectUtf16AsPlainSteps(const std::u16string& wide, std::int32_t length, std::int32_t capacity) {
+  const UnicodeConverter& unicode = Converters().unicode;
+  std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+  const auto step = [&](const char16_t* p, Piece<Byte>& piece) { return unicode.DecodeStep(p, piece); };
+  const std::int32_t units = RunLoop(wide.c_str(), length, expected.data(), capacity, step);
+  for (const BlockReaders& readers : AllBlockReaders()) {
+    std::basic_string<Byte> actual(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+    ASSERT_EQ(unicode.DecodeWith(readers.utf16, wide.c_str(), length, actual.data(), capacity), units)
+        << readers.name << ", " << length << " units, capacity " << capacity;
+    ASSERT_EQ(actual, expected) << readers.name << ", " << length << " units, capacity " << capacity << " on "
+                                << Describe(std::u16string_view(wide).substr(0, static_cast<std::size_t>(length)));
+  }
+}
+
+// The full output's length: the capacities to try end a little past it.
+std::int32_t FullOutputLength(const std::string& utf8) {
+  return static_cast<std::int32_t>(test::ToBytes(utf8, "UTF-8", "LPXCODE").size());
+}
+
+TEST(UnitBlocks, LongTextAtEveryCapacityAndEveryCut) {
+  std::mt19937 random(21);
+  std::string utf8;
+  while (utf8.size() < 1500) utf8 += RandomUtf8(random) + " ";
+  const auto length = static_cast<std::int32_t>(utf8.size());
+  const std::int32_t full = FullOutputLength(utf8);
+  for (std::int32_t capacity = 0; capacity <= full + 2; ++capacity) {
+    ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, length, capacity));
+  }
+  for (std::int32_t cut = 0; cut <= length; ++cut) ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, cut, full + 1));
+  const std::u16string wide = Utf8ToUtf16(utf8);
+  const auto units = static_cast<std::int32_t>(wide.size());
+  for (std::int32_t capacity = 0; capacity <= full + 2; ++capacity) {
+    ASSERT_NO_FATAL_FAILURE(ExpectUtf16AsPlainSteps(wide, units, capacity));
+  }
+  for (std::int32_t cut = 0; cut <= units; ++cut) ASSERT_NO_FATAL_FAILURE(ExpectUtf16AsPlainSteps(wide, cut, full + 1));
+}
+
+// Characters blocks stop at, or that change the step before them, each put
+// at every place of a run of ordinary text long enough for two blocks.
+TEST(UnitBlocks, OddCharactersAtEveryPlaceOfARun) {
+  struct Row {
+    const char* what;
+    const char* utf8;
+  };
+  const Row rows[] = {
+      {"a line feed (a control run)", "\n"},
+      {"two tabs", "\t\t"},
+      {"an ASCII digit (escaped)", "7"},
+      {"U+0C55 length mark (two-unit signs)", "\xE0\xB1\x95"},
+      {"U+0C46 U+0C55 sign e with the length mark", "\xE0\xB1\x86\xE0\xB1\x95"},
+      {"U+0C4D virama", "\xE0\xB1\x8D"},
+      {"U+0C05 letter a (after a virama: the separator)", "\xE0\xB0\x85"},
+      {"U+0C3F sign i", "\xE0\xB0\xBF"},
+      {"U+0C58 tsa (a consonant of two bytes)", "\xE0\xB1\x98"},
+      {"U+0C00 first of the block (escaped)", "\xE0\xB0\x80"},
+      {"U+0C7F last of the block", "\xE0\xB1\xBF"},
+      {"U+200C zero width non-joiner", "\xE2\x80\x8C"},
+      {"U+201C left double quotation mark (two bytes)", "\xE2\x80\x9C"},
+      {"U+2020 dagger (past the codes blocks read)", "\xE2\x80\xA0"},
+      {"U+20A8 rupee sign", "\xE2\x82\xA8"},
+      {"U+0915 Devanagari ka", "\xE0\xA4\x95"},
+      {"U+1F600 (a surrogate pair)", "\xF0\x9F\x98\x80"},
+      {"an encoded surrogate (ill-formed)", "\xED\xA0\x80"},
+      {"a Telugu sequence cut short", "\xE0\xB0"},
+      {"a punctuation sequence cut short", "\xE2\x80"},
+      {"a stray continuation byte", "\x80"},
+      {"an overlong form", "\xE0\x80\x80"},
+      {"U+0101 (two bytes)", "\xC4\x81"},
+      {"a byte never in UTF-8", "\xFF"},
+  };
+  // Syllables with signs, virama clusters, the separator, a joiner, spaces
+  // and punctuation: U+0C15 U+0C3F ki, U+0C32 U+0C4D U+200C l + ZWNJ,
+  // U+0C2A U+0C4D U+0C30 U+0C3E praa, U+0C02 anusvara, U+0C28 U+0C41 nu,
+  // U+0C15 U+0C4D U+0C05 k + separator + a, U+0C2E ma.
+  const std::string syllables[] = {"\xE0\xB0\x95\xE0\xB0\xBF", "\xE0\xB0\xB2\xE0\xB1\x8D\xE2\x80\x8C",
+                                   "\xE0\xB0\xAA\xE0\xB1\x8D\xE0\xB0\xB0\xE0\xB0\xBE", "\xE0\xB0\x82", " ",
+                                   "\xE0\xB0\xA8\xE0\xB1\x81", "\xE0\xB0\x95\xE0\xB1\x8D\xE0\xB0\x85", ",",
+                                   "\xE0\xB0\xAE"};
+  std::vector<std::string> run;
+  while (run.size() < 40) run.push_back(syllables[run.size() % std::size(syllables)]);
+  for (const Row& row : rows) {
+    for (std::size_t place = 0; place <= run.size(); ++place) {
+      std::string utf8;
+      for (std::size_t i = 0; i < run.size(); ++i) utf8 += (i == place ? std::string(row.utf8) : "") + run[i];
+      if (place == run.size()) utf8 += row.utf8;
+      SCOPED_TRACE(std::string(row.what) + " at syllable " + std::to_string(place));
+      const auto length = static_cast<std::int32_t>(utf8.size());
+      const auto at = static_cast<std::int32_t>(utf8.find(row.utf8));
+      // Blocks run while a block's output fits: with room for everything
+      // they meet the odd character, at every cut around it; with the room
+      // ending near its output, the steps there are the plain ones.
+      const std::int32_t roomy = 8 * length + 256;
+      ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, length, roomy));
+      for (std::int32_t cut = at; cut <= std::min(length, at + 8); ++cut) {
+        ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, cut, roomy));
+      }
+      const std::int32_t near = FullOutputLength(utf8.substr(0, static_cast<std::size_t>(at)));
+      for (std::int32_t capacity = std::max(0, near - 4); capacity <= near + 12; ++capacity) {
+        ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, length, capacity));
+      }
+      const std::u16string wide = Utf8ToUtf16(utf8);
+      ASSERT_NO_FATAL_FAILURE(ExpectUtf16AsPlainSteps(wide, static_cast<std::int32_t>(wide.size()), roomy));
+    }
+  }
+}
+
+// Lone surrogates and units next to the ranges blocks read, in UTF-16.
+TEST(UnitBlocks, OddUnitsAtEveryPlaceOfAUtf16Run) {
+  const char16_t odd[] = {0xD800, 0xDC00, 0x0BFF, 0x0C80, 0x1FFF, 0x2020, 0x001F, 0x007F, 0xFFFD, 0x0C55, 0x0C4D};
+  const std::u16string syllable = u"\u0C15\u0C3F\u0C32\u0C4D\u200C \u0C2A\u0C4D\u0C30\u0C3E";
+  for (const char16_t unit : odd) {
+    for (std::size_t place = 0; place <= 80; ++place) {
+      std::u16string wide;
+      while (wide.size() < 90) wide += syllable;
+      wide.insert(place, 1, unit);
+      const auto units = static_cast<std::int32_t>(wide.size());
+      for (std::int32_t capacity = 0; capacity <= 2 * units + 8; capacity += 7) {
+        ASSERT_NO_FATAL_FAILURE(ExpectUtf16AsPlainSteps(wide, units, capacity));
+      }
+      ASSERT_NO_FATAL_FAILURE(ExpectUtf16AsPlainSteps(wide, units, 8 * units));
+      ASSERT_NO_FATAL_FAILURE(ExpectUtf16AsPlainSteps(wide, static_cast<std::int32_t>(place) + 1, 8 * units));
+    }
+  }
+}
+
+// A surrogate pair is two steps from one character: at every place of the
+// plain steps' window of UTF-16, and with the room ending between its steps.
+TEST(UnitBlocks, SurrogatePairsAtEveryPlaceOfAWindow) {
+  for (int before = 0; before <= 200; ++before) {
+    // Commas before and after U+1F600.
+    const std::string utf8 =
+        std::string(static_cast<std::size_t>(before), ',') + "\xF0\x9F\x98\x80" + std::string(70, ',');
+    const auto length = static_cast<std::int32_t>(utf8.size());
+    ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, length, 8 * length + 256));
+    for (std::int32_t capacity = before; capacity <= before + 12; ++capacity) {
+      ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, length, capacity));
+    }
+  }
+}
+
+TEST(UnitBlocks, ZeroByteEndsTheText) {
+  const std::string utf8 = std::string(40, 'a') + "\xE0\xB0\x95" + std::string(1, '\0') + std::string(40, 'b');
+  ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, static_cast<std::int32_t>(utf8.size()), 200));
+  ASSERT_NO_FATAL_FAILURE(ExpectUtf8AsPlainSteps(utf8, static_cast<std::int32_t>(utf8.size()), 30));
+}
+
 // --- Comparison by streams against the comparison of full collation strings ---
 
 std::int32_t CompareFull(const void* a, std::int32_t n1, Format f1, const void* b, std::int32_t n2, Format f2) {

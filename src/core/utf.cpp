@@ -10,12 +10,7 @@ namespace {
 constexpr bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 constexpr bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-// Decodes one character at `p` (with `available` bytes left). Returns the
-// code point, or U+FFFD for a maximal ill-formed subpart, and its byte count.
-struct Decoded {
-  char32_t codePoint;
-  std::int32_t length;
-};
+using Decoded = Utf8Read;
 
 Decoded DecodeUtf8(const Byte* p, std::int32_t available) {
   const Byte lead = p[0];
@@ -76,6 +71,8 @@ std::int32_t EncodeUtf8(char32_t cp, Byte* out) {
 }
 
 }  // namespace
+
+Utf8Read ReadUtf8Character(const Byte* p, std::int32_t available) { return DecodeUtf8(p, available); }
 
 std::int32_t Utf8ToUtf16(const Byte* input, std::int32_t length, char16_t* output,
                          std::int32_t capacity) {

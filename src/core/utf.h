@@ -39,6 +39,15 @@ inline std::int32_t ReadCommonUtf8(const Byte* p, const Byte* end, char16_t& uni
   return 0;
 }
 
+// One character of UTF-8 read the careful way, as Utf8ToUtf16 reads it: the
+// code point (U+FFFD for a maximal ill-formed subpart) and the bytes it takes.
+// `available` (at least 1) is the number of bytes left in the text.
+struct Utf8Read {
+  char32_t codePoint;
+  std::int32_t length;
+};
+Utf8Read ReadUtf8Character(const Byte* p, std::int32_t available);
+
 // Converts `length` bytes of UTF-8 into UTF-16. Ill-formed input becomes
 // U+FFFD, one for each maximal ill-formed subpart (the Unicode standard's
 // recommended practice); four-byte sequences become surrogate pairs. Writes at

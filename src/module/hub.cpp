@@ -67,11 +67,14 @@ bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertySt
       c.iso15919.Decode(wide, n, work, cap);
       normaliseInto(work);
       return true;
-    case Format::kUtf8: {
-      const std::int32_t units = Utf8ToUtf16(bytes, n, wideWork, wideCap);
-      c.unicode.Decode(wideWork, units, target, cap);
+    case Format::kUtf8:
+      if (UnicodeConverter::DecodesUtf8Fast()) {
+        c.unicode.DecodeUtf8(bytes, n, target, cap);
+      } else {
+        const std::int32_t units = Utf8ToUtf16(bytes, n, wideWork, wideCap);
+        c.unicode.Decode(wideWork, units, target, cap);
+      }
       return true;
-    }
     case Format::kIso15919Utf8: {
       // The UTF-16 form goes into the target, which the normaliser then overwrites.
       auto* wideTarget = reinterpret_cast<char16_t*>(target);

@@ -19,6 +19,7 @@ UnicodeConverter::UnicodeConverter() {
     AddToTable(row.table, Units<Byte>(reinterpret_cast<const char*>(row.code)), Units<char16_t>(row.text));
   }
   MakeShortcuts();
+  MakeBlockTables();
 }
 
 void UnicodeConverter::AddToTable(UnicodeTable table, const Units<Byte>& code, const Units<char16_t>& text) {
@@ -104,12 +105,25 @@ std::int32_t UnicodeConverter::EncodeStep(const Byte* p, Piece<char16_t>& piece)
 
 std::int32_t UnicodeConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
                                       std::int32_t capacity) const {
+  return DecodeWith(BestUtf16BlockReader(), input, length, output, capacity);
+}
+
+std::int32_t UnicodeConverter::DecodeWith(Utf16BlockReader reader, const char16_t* input, std::int32_t length,
+                                          Byte* output, std::int32_t capacity) const {
   BufferSink<Byte> sink(output, capacity);
   if (!sink.Usable()) return 0;
   return RunLoopWithShortRuns(
       input, length, sink, kShortStepMax,
-      [this](const char16_t* p, std::int32_t count, Byte* out, const Byte* last) {
-        return DecodeRun(p, count, out, last);
+      [this, reader](const char16_t* p, std::int32_t count, Byte* out, const Byte* last) {
+        // Whole blocks while the input and the room last (`last` leaves room
+        // for a short step), then a unit at a time.
+        BlockSteps blocks{0, 0};
+        if (reader != nullptr) {
+          blocks = reader(blockTables_, p, count, out, static_cast<std::int32_t>(last - out) + kShortStepMax);
+        }
+        const ShortStepResult rest =
+            DecodeRun(p + blocks.consumed, count - blocks.consumed, out + blocks.written, last);
+        return ShortStepResult{blocks.consumed + rest.consumed, blocks.written + rest.written};
       },
       DecodeShortStep(), [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
 }

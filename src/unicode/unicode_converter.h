@@ -11,6 +11,7 @@
 #include "core/short_match.h"
 #include "core/text.h"
 #include "core/utf.h"
+#include "unicode/unit_blocks.h"
 
 namespace tirmok {
 
@@ -35,6 +36,20 @@ class UnicodeConverter {
   // with the terminator). Returns the units consumed.
   std::int32_t Decode(const char16_t* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
+  // UTF-8 in (`length` bytes, -1 for all), internal code out: exactly what
+  // Decode gives on the text's UTF-16 form (Utf8ToUtf16), read without that
+  // form in between (the hub's "UTF-8" input). Returns the bytes of the
+  // characters decoded whole.
+  std::int32_t DecodeUtf8(const Byte* input, std::int32_t length, Byte* output, std::int32_t capacity) const;
+  // Whether DecodeUtf8 reads blocks here; without them it takes a window of
+  // UTF-16 for every few steps, and Utf8ToUtf16 then Decode is faster.
+  static bool DecodesUtf8Fast() { return BestUtf8BlockReader() != nullptr; }
+  // Decode and DecodeUtf8 with the given block readers (tests hold every
+  // reader to the plain steps; null reads no blocks).
+  std::int32_t DecodeWith(Utf16BlockReader reader, const char16_t* input, std::int32_t length, Byte* output,
+                          std::int32_t capacity) const;
+  std::int32_t DecodeUtf8With(Utf8BlockReader reader, const Byte* input, std::int32_t length, Byte* output,
+                              std::int32_t capacity) const;
   // Internal code in, UTF-16 out (`capacity` units with the terminator).
   // Returns the bytes consumed.
   std::int32_t Encode(const Byte* input, std::int32_t length, char16_t* output,
@@ -200,6 +215,17 @@ class UnicodeConverter {
   EncodeCells encodeCells16_{};
   EncodeCells encodeCells8_{};
   Utf8Form virama8_;
+
+  // Blocks of ordinary text (unit_blocks.h): the run cells above, code by
+  // code, and the steps between blocks (unicode_blocks.cpp).
+  void MakeBlockTables();
+  struct WindowSteps {
+    std::int32_t consumed;  // bytes of whole characters
+    bool full;              // a step did not fit
+  };
+  WindowSteps DecodeUtf8Window(const Byte* p, std::int32_t available, BufferSink<Byte>& sink,
+                               bool blocksMayFollow) const;
+  UnitBlockTables blockTables_;
 };
 
 }  // namespace tirmok
