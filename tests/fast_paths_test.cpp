@@ -443,6 +443,76 @@ TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLengt
   }
 }
 
+// The font decoder against its plain steps on `glyphs`: at every capacity with
+// every cut of the input (guard bytes around the buffer), or, for long text,
+// at every capacity whole and at every cut with room to spare.
+void ExpectSameFontDecoding(const std::basic_string<Byte>& glyphs) {
+  const FontEncodingConverter& font = Converters().fontEncoding;
+  const auto length = static_cast<std::int32_t>(glyphs.size());
+  const std::int32_t roomy = length * 8 + 16;
+  const auto same = [&](std::int32_t n, std::int32_t capacity) {
+    std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
+    std::basic_string<Byte> actual = expected;
+    ASSERT_EQ(font.Decode(glyphs.c_str(), n, actual.data(), capacity),
+              font.DecodeStepByStep(glyphs.c_str(), n, expected.data(), capacity))
+        << "capacity " << capacity << ", length " << n << " on " << Describe(glyphs);
+    ASSERT_EQ(actual, expected) << "capacity " << capacity << ", length " << n << " on " << Describe(glyphs);
+  };
+  const bool everyPair = length <= 48;
+  for (std::int32_t n = -1; n <= length; ++n) {
+    std::basic_string<Byte> whole(static_cast<std::size_t>(roomy), 0);
+    font.DecodeStepByStep(glyphs.c_str(), n, whole.data(), roomy);
+    const auto wholeLength = static_cast<std::int32_t>(UnitLength(whole.c_str()));
+    if (everyPair || n == -1) {
+      for (std::int32_t capacity = 0; capacity <= wholeLength + 2; ++capacity) ASSERT_NO_FATAL_FAILURE(same(n, capacity));
+    }
+    ASSERT_NO_FATAL_FAILURE(same(n, roomy));
+  }
+}
+
+TEST(ShortSteps, FontDecodingMatchesTheStepByStepDecodingAtEveryCapacityAndLength) {
+  std::mt19937 random(17);
+  const auto toGlyphs = [](const std::basic_string<Byte>& code) {
+    const std::string bytes = test::ToBytes(std::string(code.begin(), code.end()), "LPXCODE", "ANSI");
+    return std::basic_string<Byte>(bytes.begin(), bytes.end());
+  };
+  // Bytes the steps treat apart: spacers, the ai lead, the signs of vocalic
+  // r and rr, below forms, accents, a control, ASCII without a glyph.
+  static const Byte kApart[] = {253, 254, 204, 197, 198, 229, 240, 241, 242, 219, 133, 134, 10, 9, 38, 126, 200, 115, 192, 185};
+  // Real words in glyphs, with bytes of every kind put in at random places.
+  std::basic_string<Byte> longText;
+  for (int i = 0; i < 120; ++i) {
+    std::basic_string<Byte> glyphs = toGlyphs(RandomInternal(random));
+    for (int k = 0; k < 4; ++k) {
+      const Byte b = random() % 2 ? kApart[random() % std::size(kApart)] : static_cast<Byte>(1 + random() % 255);
+      glyphs.insert(random() % (glyphs.size() + 1), 1, b);
+    }
+    if (longText.size() < 3000) longText += glyphs;
+    ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(glyphs));
+  }
+  // Long text, across many stretches written in place.
+  ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(longText));
+  // Every glyph byte alone, after a consonant, before a vowel sign, after the
+  // ai lead and among below forms, with an accent in front.
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const auto g = static_cast<Byte>(b);
+    for (const std::basic_string<Byte>& glyphs : std::initializer_list<std::basic_string<Byte>>{
+             {g}, {79, 179, g, 181}, {133, 79, g, 192, 241}, {204, g, 199, 253, 229}, {182, 84, 229, 254, g, 197},
+             {115, 192, g}, {g, g, 67, 79, 181, 214, g}}) {
+      ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(glyphs));
+    }
+  }
+  // Random bytes, mostly from the glyph range.
+  for (int i = 0; i < 150; ++i) {
+    std::basic_string<Byte> glyphs;
+    const int size = 1 + static_cast<int>(random() % 24);
+    for (int k = 0; k < size; ++k) {
+      glyphs += static_cast<Byte>(random() % 4 == 0 ? 1 + random() % 255 : 160 + random() % 96);
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(glyphs));
+  }
+}
+
 TEST(ShortSteps, BrailleEncodingMatchesTheStepByStepEncodingAtEveryCapacity) {
   std::mt19937 random(14);
   const BrailleConverter& braille = Converters().braille;
