@@ -1,5 +1,6 @@
 // FontEncodingConverter's run loops and the shortcuts they take for common steps (the rules are the plain steps).
 #include <algorithm>
+#include <cstring>
 
 #include "core/escape.h"
 #include "core/run_loop.h"
@@ -109,7 +110,10 @@ void FontEncodingConverter::MakeDecoderShortcuts() {
     GlyphReader::Lookups at;
     at.usable = true;
     const auto keep = [&](GlyphReader::Found& found, std::int32_t length, std::span<const Byte> value) {
-      if (value.size() > static_cast<std::size_t>(GlyphReader::Found::kMaxUnits)) {
+      // A unit that begins with an accent is taken apart by Decode: only one
+      // byte long is it kept.
+      if (value.size() > static_cast<std::size_t>(GlyphReader::Found::kMaxUnits) ||
+          (value.size() > 1 && IsAccent(value[0]))) {
         at.usable = false;
         return;
       }
@@ -125,6 +129,19 @@ void FontEncodingConverter::MakeDecoderShortcuts() {
       at.syllableVowel = syllable.value.back();
     }
     if (const auto sign = signs_.MatchRight(s)) keep(at.sign, sign.length, sign.value);
+    // The order DecodeStep asks in: a vowel, the ai lead, a consonant, a sign.
+    using Kind = GlyphReader::Kind;
+    if (!at.usable) {
+      at.kind = Kind::kNone;
+    } else if (at.vowel.length != 0) {
+      at.kind = Kind::kVowel;
+    } else if (s[0] == glyphs::kAiLeadBeforeTaBelow) {
+      at.kind = Kind::kAiLead;
+    } else if (at.consonant.length != 0) {
+      at.kind = Kind::kConsonant;
+    } else if (at.sign.length != 0) {
+      at.kind = Kind::kSign;
+    }
     return at;
   });
   shortDecoding_ = reader_.Ready();
@@ -158,48 +175,57 @@ void FontEncodingConverter::MakeDecoderShortcuts() {
 // then takes.
 ShortStepResult FontEncodingConverter::ShortDecodeRun(const Byte* p, std::int32_t count, DecodeState& state,
                                                       Byte& held, Byte* out, const Byte* last) const {
+  using Kind = GlyphReader::Kind;
+  // Steps are staged and copied out whole, so that a unit's few bytes can be
+  // copied at a fixed size (the bytes past it are overwritten or never copied).
+  constexpr std::ptrdiff_t kStage = 256;
+  Byte stage[kStage + kShortPieceMax + GlyphReader::Found::kMaxUnits];
   Byte* const begin = out;
   std::int32_t i = 0;
-  while (i < count && out <= last) {
-    const Byte first = p[i];
-    if (IsSpacer(first)) {
-      ++i;
-      continue;
-    }
-    const GlyphReader::Lookups& at = reader_.At(p + i);
-    if (!at.usable) break;
-    // The unit, written in place: the separator, a consonant key, its below
-    // forms and the vowel; or a vowel or a sign.
-    Byte* unit = out;
-    std::int32_t used = 0;
-    bool bare = false;
-    if (at.vowel.length != 0) {
-      if (state.previousBare) *unit++ = code::kSeparator;
-      CopyUnits(unit, at.vowel.units, at.vowel.size);
-      unit += at.vowel.size;
-      used = at.vowel.length;
-    } else {
+  bool declined = false;
+  while (!declined && i < count && out <= last) {
+    const Byte* const stageLast = stage + std::min<std::ptrdiff_t>(last - out, kStage);
+    Byte* s = stage;
+    while (i < count && s <= stageLast) {
+      const Byte first = p[i];
+      if (IsSpacer(first)) {
+        ++i;
+        continue;
+      }
+      const GlyphReader::Lookups* at = &reader_.At(p + i);
+      // The unit: the separator, a consonant key, its below forms and the
+      // vowel; or a vowel or a sign.
+      Byte* unit = s;
+      std::int32_t used = 0;
+      bool bare = false;
+      Kind kind = at->kind;
       Byte vowel = 0;
       std::int32_t position = 0;
-      const GlyphReader::Lookups* syllable = &at;
-      if (first == glyphs::kAiLeadBeforeTaBelow) {
-        vowel = code::kVowelAi;
-        position = 1;
+      const GlyphReader::Lookups* syllable = at;
+      if (kind == Kind::kAiLead) {
+        // The consonant lookups after the lead; without a consonant there,
+        // the lead itself is read as a sign if it is one.
         syllable = &reader_.At(p + i + 1);
-        if (!syllable->usable) break;
+        if (syllable->usable && syllable->consonant.length != 0) {
+          vowel = code::kVowelAi;
+          position = 1;
+          kind = Kind::kConsonant;
+        } else {
+          kind = syllable->usable && at->sign.length != 0 ? Kind::kSign : Kind::kNone;
+        }
       }
-      const GlyphReader::Found& consonant = syllable->consonant;
-      if (consonant.length != 0) {
+      if (kind == Kind::kConsonant) {
+        const GlyphReader::Found& consonant = syllable->consonant;
         if (state.previousBare) *unit++ = code::kSeparator;
-        CopyUnits(unit, consonant.units, consonant.size);
+        std::memcpy(unit, consonant.units, GlyphReader::Found::kMaxUnits);
         unit += consonant.size;
         position += consonant.length;
         if (vowel == 0) vowel = syllable->syllableVowel;
         const std::int32_t available = count - i;
         std::int32_t belowCount = 0;
-        bool declined = false;
         while (position < available && belowCount < glyphs::kMaxBelowCount) {
           const BelowGlyph& glyph = belowGlyphs_[p[i + position]];
+          if (glyph.kind == BelowKind::kEnd) break;
           if (glyph.kind == BelowKind::kSpacer) {
             ++position;
           } else if (glyph.kind == BelowKind::kBelow) {
@@ -224,34 +250,42 @@ ShortStepResult FontEncodingConverter::ShortDecodeRun(const Byte* p, std::int32_
           bare = true;
         }
         used = position;
-      } else if (at.sign.length != 0) {
-        CopyUnits(unit, at.sign.units, at.sign.size);
-        unit += at.sign.size;
-        used = at.sign.length;
+      } else if (kind == Kind::kVowel) {
+        if (state.previousBare) *unit++ = code::kSeparator;
+        std::memcpy(unit, at->vowel.units, GlyphReader::Found::kMaxUnits);
+        unit += at->vowel.size;
+        used = at->vowel.length;
+      } else if (kind == Kind::kSign) {
+        std::memcpy(unit, at->sign.units, GlyphReader::Found::kMaxUnits);
+        unit += at->sign.size;
+        used = at->sign.length;
       } else {
+        declined = true;
         break;
       }
-    }
-    state.previousBare = bare;
-    i += used;
-    // As Decode places the held accent around the unit.
-    const auto size = static_cast<std::int32_t>(unit - out);
-    if (size != 0 && IsAccent(out[0])) {
-      const Byte accent = out[0];
-      if (held != 0) *out++ = held;
-      held = accent;
-    } else if (size != 0 && out[0] >= code::kSpace) {
-      out = unit;
-      if (held != 0) *out++ = held;
-      held = 0;
-    } else {
-      if (held != 0) {
-        std::copy_backward(out, unit, unit + 1);
-        *out++ = held;
+      state.previousBare = bare;
+      i += used;
+      // As Decode places the held accent around the unit.
+      const auto size = static_cast<std::int32_t>(unit - s);
+      if (size != 0 && s[0] >= code::kSpace && !IsAccent(s[0])) {
+        s = unit;
+        if (held != 0) *s++ = held;
+        held = 0;
+      } else if (size != 0 && IsAccent(s[0])) {
+        const Byte accent = s[0];
+        if (held != 0) *s++ = held;
+        held = accent;
+      } else {
+        if (held != 0) {
+          std::copy_backward(s, unit, unit + 1);
+          *s++ = held;
+        }
+        s += size;
+        held = 0;
       }
-      out += size;
-      held = 0;
     }
+    std::copy(stage, s, out);
+    out += s - stage;
   }
   return {i, static_cast<std::int32_t>(out - begin)};
 }

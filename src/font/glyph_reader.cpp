@@ -61,7 +61,12 @@ void GlyphReader::Resolve(const std::function<Lookups(const Byte*)>& lookup) {
     classOf_[b] = static_cast<std::uint8_t>(c);
   }
   classes_ = static_cast<std::uint32_t>(firstOfClass.size());
-  if (classes_ > 256) return;
+  if (static_cast<std::size_t>(inner_ + 1) * classes_ > std::numeric_limits<std::uint16_t>::max()) return;
+  // A move names its node and where that node's row begins.
+  const auto move = [&](std::uint16_t child) {
+    const std::uint32_t row = std::min(number[child], static_cast<std::uint16_t>(inner_));
+    return (row * classes_) << 16 | number[child];
+  };
 
   root_.fill(0);
   next_.assign(static_cast<std::size_t>(inner_ + 1) * classes_, 0);
@@ -71,9 +76,9 @@ void GlyphReader::Resolve(const std::function<Lookups(const Byte*)>& lookup) {
     for (std::uint32_t b = 0; b < 256; ++b) {
       if (node.children[b] == 0) continue;
       if (i == 0) {
-        root_[b] = number[node.children[b]];
+        root_[b] = move(node.children[b]);
       } else {
-        next_[number[i] * classes_ + classOf_[b]] = number[node.children[b]];
+        next_[number[i] * classes_ + classOf_[b]] = move(node.children[b]);
       }
     }
     std::vector<Byte> terminated = node.string;

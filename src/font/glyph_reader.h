@@ -24,7 +24,7 @@ class GlyphReader {
   // One lookup's result: the glyph bytes it matched (0: none) and its
   // internal code.
   struct Found {
-    static constexpr std::int32_t kMaxUnits = 5;
+    static constexpr std::int32_t kMaxUnits = 6;
     std::uint8_t length = 0;
     std::uint8_t size = 0;
     Byte units[kMaxUnits] = {};
@@ -33,7 +33,13 @@ class GlyphReader {
   };
   // The lookups at a node. `consonant` is the syllable's first consonant (or
   // cluster) and `syllableVowel` its vowel (0 for a bare consonant).
+  // Which lookup decides a step that begins here, in the order the decoder
+  // asks: an independent vowel, the ai lead (the consonant lookups then come
+  // from the next byte), a consonant, a sign; kNone for none of them, or a
+  // value too long to keep.
+  enum class Kind : std::uint8_t { kNone, kVowel, kAiLead, kConsonant, kSign };
   struct Lookups {
+    Kind kind = Kind::kNone;
     Found vowel;
     Found consonant;
     Byte syllableVowel = 0;
@@ -52,16 +58,15 @@ class GlyphReader {
   // The lookups at `p` (terminated; the walk never reads past the terminator,
   // which begins no key). Only once Ready().
   const Lookups& At(const Byte* p) const {
-    std::uint32_t node = root_[p[0]];
-    if (node != 0) {
+    std::uint32_t move = root_[p[0]];
+    if (move != 0) {
       for (++p;; ++p) {
-        const std::uint32_t row = node < inner_ ? node : inner_;
-        const std::uint16_t child = next_[row * classes_ + classOf_[*p]];
-        if (child == 0) break;
-        node = child;
+        const std::uint32_t next = next_[(move >> 16) + classOf_[*p]];
+        if (next == 0) break;
+        move = next;
       }
     }
-    return lookups_[node];
+    return lookups_[move & 0xFFFF];
   }
 
  private:
@@ -76,11 +81,13 @@ class GlyphReader {
   // Once resolved: the root's children by byte; then, for the nodes below it
   // with children (numbered first, after the root), one row of children by
   // class of byte each; the leaves share the empty row after them.
-  std::array<std::uint16_t, 256> root_{};
+  // Each move to a node holds the node (low 16 bits) and the start of its
+  // row (high 16 bits), so that the walk needs no arithmetic between reads.
+  std::array<std::uint32_t, 256> root_{};
   std::array<std::uint8_t, 256> classOf_{};
   std::uint32_t classes_ = 0;
   std::uint32_t inner_ = 0;
-  std::vector<std::uint16_t> next_;
+  std::vector<std::uint32_t> next_;
   std::vector<Lookups> lookups_;
 };
 
