@@ -420,6 +420,7 @@ TEST(ShortSteps, RomanisationDecodingMatchesTheStepByStepRunAtEveryCapacity) {
 TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLength) {
   std::mt19937 random(16);
   const FontEncodingConverter& font = Converters().fontEncoding;
+  std::vector<std::basic_string<Byte>> texts;
   for (int i = 0; i < 150; ++i) {
     // Accents after syllables, clusters, nukta and bytes at random among the pairs.
     std::basic_string<Byte> code = RandomInternal(random);
@@ -427,12 +428,27 @@ TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLengt
       code.insert(random() % (code.size() + 1), 1,
                   static_cast<Byte>(random() % 2 ? code::kAccentFirst + random() % 2 : 1 + random() % 255));
     }
+    texts.push_back(code);
+  }
+  // Every byte after a consonant, as a further consonant of a cluster, before
+  // the vowel of one, and before an accent: ka, pa with ra, ta with ai, ca with nukta.
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const auto x = static_cast<Byte>(b);
+    for (const std::basic_string<Byte>& code : std::initializer_list<std::basic_string<Byte>>{
+             {122, x, 100}, {144, 150, x, 104}, {137, x, 114, 171}, {127, x, 170, 150, 106}, {x, 171, 122, 137, 146, x}}) {
+      texts.push_back(code);
+    }
+  }
+  for (const std::basic_string<Byte>& code : texts) {
     const auto length = static_cast<std::int32_t>(code.size());
     std::basic_string<Byte> full(code.size() * 12 + 64, 0);
     font.EncodeStepByStep(code.c_str(), -1, full.data(), static_cast<std::int32_t>(full.size()));
     const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
+    // Every cut of the short texts; of the long ones, a few.
+    std::vector<std::int32_t> cuts = {-1, length - 1, length / 2};
+    for (std::int32_t n = 0; length <= 8 && n <= length; ++n) cuts.push_back(n);
     for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
-      for (const std::int32_t n : {-1, length - 1, length / 2}) {
+      for (const std::int32_t n : cuts) {
         std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
         std::basic_string<Byte> actual = expected;
         ASSERT_EQ(font.Encode(code.c_str(), n, actual.data(), capacity),

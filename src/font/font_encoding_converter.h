@@ -85,6 +85,31 @@ class FontEncodingConverter {
   std::array<std::uint8_t, 256> pairVowel_{};
   std::size_t pairVowels_ = 0;
   std::vector<PairGlyphs> pairs_;
+  // Steps of one byte whatever follows (a vowel, a sign, a dropped byte),
+  // and the glyphs of an accent moved in front of a syllable, made likewise.
+  void MakeSingles();
+  std::array<bool, 256> singleKept_{};
+  std::array<bool, 256> composes_{};  // a consonant key begins here and no vowel key does
+  std::array<PairGlyphs, 256> singles_{};
+  // What ComposeSyllable's lookups find at a byte: a bare consonant of one
+  // byte (with the second bytes of its longer keys), a vowel, a below form.
+  struct ClusterByte {
+    enum Found : std::uint8_t { kNone, kOne, kLonger };
+    bool bareKept = false;
+    Byte longerBare[2] = {0, 0};
+    Found vowel = kNone;
+    Found below = kNone;
+    Byte belowGlyph = 0;
+  };
+  std::array<ClusterByte, 256> clusterBytes_{};
+  std::array<PairGlyphs, 256> bares_{};
+  std::int32_t ShortCompose(const Byte* p, std::int32_t available, Piece<Byte>& piece) const;
+  std::array<bool, 256> accentKept_{};
+  std::array<PairGlyphs, 256> accents_{};
+  // The encoder's short steps from `p` while a step begins within `count`
+  // bytes and `out` has not passed `last`; ends before a step it leaves to
+  // the plain one.
+  ShortStepResult ShortEncodeRun(const Byte* p, std::int32_t count, Byte* out, const Byte* last) const;
 
   // The decoder's short steps: units (and spacers) from `p` while a step
   // begins within `count` bytes and `out` has not passed `last`, each written

@@ -13,6 +13,7 @@ using glyphs::IsSpacer;
 
 void FontEncodingConverter::MakeShortcuts() {
   MakePairs();
+  MakeSingles();
   MakeDecoderShortcuts();
 }
 
@@ -54,6 +55,212 @@ void FontEncodingConverter::MakePairs() {
   }
 }
 
+void FontEncodingConverter::MakeSingles() {
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const auto byte = static_cast<Byte>(b);
+    const auto oneByte = [](const auto& candidates) {
+      return std::all_of(candidates.begin(), candidates.end(), [](const auto& c) { return c.key.size() == 1; });
+    };
+    // A step of this byte alone, whatever follows: a vowel or sign whose
+    // every key is this byte, or a byte no table holds (dropped). Not a
+    // consonant, which composes with what follows, nor the escape or a control.
+    const auto vowels = vowels_.LeftKeyed().Candidates(b);
+    const auto signs = signs_.LeftKeyed().Candidates(b);
+    const bool consonant = !bareConsonants_.LeftKeyed().Candidates(b).empty();
+    composes_[b] = vowels.empty() && consonant;  // EncodeStep's step here is ComposeSyllable's
+    const bool single = vowels.empty() ? !consonant && oneByte(signs) && byte != code::kEscapeLead && byte >= code::kSpace
+                                       : oneByte(vowels);
+    const Byte alone[] = {byte, code::kEnd};
+    Piece<Byte> glyphs;
+    if (single && EncodeStep(alone, 1, glyphs) == 1 && glyphs.Size() <= static_cast<std::int32_t>(sizeof PairGlyphs::glyphs)) {
+      singleKept_[b] = true;
+      singles_[b].size = static_cast<std::uint8_t>(glyphs.Size());
+      std::copy(glyphs.Data(), glyphs.Data() + glyphs.Size(), singles_[b].glyphs);
+    }
+    // What ComposeSyllable's lookups find at this byte, where one byte decides.
+    ClusterByte& cluster = clusterBytes_[b];
+    const auto longer = [](const auto& candidates) {
+      return std::any_of(candidates.begin(), candidates.end(), [](const auto& c) { return c.key.size() > 1; });
+    };
+    cluster.vowel = vowels.empty() ? ClusterByte::kNone : longer(vowels) ? ClusterByte::kLonger : ClusterByte::kOne;
+    const auto forms = belowForms_.LeftKeyed().Candidates(b);
+    cluster.below = forms.empty() ? ClusterByte::kNone : longer(forms) ? ClusterByte::kLonger : ClusterByte::kOne;
+    if (cluster.below == ClusterByte::kOne) cluster.belowGlyph = forms.front().value.empty() ? 0 : forms.front().value[0];
+    const auto bares = bareConsonants_.LeftKeyed().Candidates(b);
+    std::size_t seconds = 0;
+    bool one = false;
+    for (const auto& bare : bares) {
+      if (bare.key.size() == 1) {
+        one = true;
+        if (bare.value.size() <= sizeof PairGlyphs::glyphs) {
+          bares_[b].size = static_cast<std::uint8_t>(bare.value.size());
+          std::copy(bare.value.begin(), bare.value.end(), bares_[b].glyphs);
+        } else {
+          one = false;
+        }
+        break;  // the first one-byte key is what the lookup finds when no longer key matches
+      }
+      // A longer key is tried first: where its second byte follows, the plain step decides.
+      if (seconds == std::size(cluster.longerBare)) {
+        one = false;
+        break;
+      }
+      cluster.longerBare[seconds++] = bare.key[1];
+    }
+    cluster.bareKept = one && composes_[b];
+
+    // An accent moved in front of its syllable: its sign, where one byte decides.
+    if (IsAccent(byte) && oneByte(signs)) {
+      const auto sign = signs_.MatchLeft(alone);
+      if (sign.value.size() <= sizeof PairGlyphs::glyphs) {
+        accentKept_[b] = true;
+        accents_[b].size = static_cast<std::uint8_t>(sign.value.size());
+        std::copy(sign.value.begin(), sign.value.end(), accents_[b].glyphs);
+      }
+    }
+  }
+}
+
+// Restates ComposeSyllable for a consonant key of one byte, with below forms
+// and vowels of one byte, from per-byte tables of the same lookups and the
+// pairs' syllable glyphs (guarded by the ANSI encoding test of
+// tests/fast_paths_test.cpp). Returns 0, having written nothing, where a
+// longer key might match or a syllable's glyphs are not kept.
+std::int32_t FontEncodingConverter::ShortCompose(const Byte* p, std::int32_t available, Piece<Byte>& piece) const {
+  const Byte first = p[0];
+  const ClusterByte& start = clusterBytes_[first];
+  if (!start.bareKept || p[1] == start.longerBare[0] || p[1] == start.longerBare[1]) return 0;
+  Byte below[2 * glyphs::kMaxBelowCount];
+  std::int32_t belowSize = 0;
+  std::int32_t belowCount = 0;
+  Byte vowel = 0;
+  std::span<const Byte> drawn(bares_[first].glyphs, bares_[first].size);
+  std::int32_t position = 1;
+  while (position < available) {
+    const ClusterByte& at = clusterBytes_[p[position]];
+    if (at.vowel == ClusterByte::kLonger) return 0;
+    if (at.vowel == ClusterByte::kOne) {
+      vowel = p[position];
+      ++position;
+      const std::uint8_t c = pairConsonant_[first];
+      const std::uint8_t v = pairVowel_[vowel];
+      if (c == 0 || v == 0) return 0;
+      const PairGlyphs& pair = pairs_[(c - 1u) * pairVowels_ + (v - 1u)];
+      if (pair.size == 0) return 0;
+      drawn = std::span<const Byte>(pair.glyphs, pair.size);
+      break;
+    }
+    if (belowCount >= glyphs::kMaxBelowCount || at.below == ClusterByte::kNone) break;
+    if (at.below == ClusterByte::kLonger) return 0;
+    Byte glyph = at.belowGlyph;
+    if (p[position] == code::kRa && belowSize != 0) {
+      --belowSize;
+      glyph = glyphs::kRaAfterBelowForm;
+    }
+    below[belowSize++] = glyph;
+    below[belowSize++] = glyphs::kBelowSpacer;
+    ++position;
+    ++belowCount;
+  }
+  if (belowSize == 0) {
+    piece.Append(drawn);
+    return position;
+  }
+  --belowSize;
+  const std::span<const Byte> forms(below, static_cast<std::size_t>(belowSize));
+  if (vowel == code::kVowelU && (first == code::kPa || first == code::kPha || first == code::kVa)) {
+    piece.Append(drawn);
+    piece.Push(glyphs::kSignSpacer);
+    piece.Append(forms);
+  } else if ((vowel == code::kVocalicR || vowel == code::kVocalicRr) && drawn.size() >= 2) {
+    piece.Append(drawn.first(drawn.size() - 1));
+    piece.Append(forms);
+    piece.Push(glyphs::kSignSpacer);
+    piece.Push(drawn.back());
+  } else if (vowel == code::kVowelAi) {
+    if (below[0] == glyphs::kTaBelowForm && !drawn.empty()) {
+      piece.Push(glyphs::kAiLeadBeforeTaBelow);
+      piece.Append(drawn.subspan(1));
+      piece.Push(glyphs::kSignSpacer);
+    } else {
+      piece.Append(drawn);
+      piece.Push(glyphs::kBelowSpacer);
+    }
+    piece.Append(forms);
+  } else {
+    piece.Append(drawn);
+    piece.Append(forms);
+  }
+  return position;
+}
+
+// Restates Encode's steps where two bytes or one decide them: a consonant of
+// one byte with a vowel (the pairs), a vowel or sign of one byte, a byte
+// dropped; takes other syllables by the plain EncodeStep; each with the
+// accent after it moved in front (guarded by the ANSI encoding test of
+// tests/fast_paths_test.cpp). Anything else (an escape, a control run) ends
+// the run before its step, which the plain loop then takes.
+ShortStepResult FontEncodingConverter::ShortEncodeRun(const Byte* p, std::int32_t count, Byte* out,
+                                                      const Byte* last) const {
+  constexpr std::ptrdiff_t kStage = 256;
+  Byte stage[kStage + kShortPieceMax + sizeof PairGlyphs::glyphs];
+  Byte* const begin = out;
+  Piece<Byte> syllable;
+  std::int32_t i = 0;
+  bool declined = false;
+  while (!declined && i < count && out <= last) {
+    const Byte* const stageLast = stage + std::min<std::ptrdiff_t>(last - out, kStage);
+    Byte* s = stage;
+    while (i < count && s <= stageLast) {
+      const Byte* const q = p + i;
+      const Byte first = q[0];
+      std::int32_t used = 2;
+      const PairGlyphs* step = PairAt(q, count - i);
+      if (step == nullptr && singleKept_[first]) {
+        step = &singles_[first];
+        used = 1;
+      }
+      if (step == nullptr) {
+        // A syllable the pairs do not hold (a cluster, a consonant without
+        // vowel): the plain step, while its glyphs fit the short piece.
+        if (!composes_[first]) {
+          declined = true;
+          break;
+        }
+        syllable.Clear();
+        used = ShortCompose(q, count - i, syllable);
+        if (used == 0) used = EncodeStep(q, count - i, syllable);
+        if (used <= 0 || syllable.Size() > kShortPieceMax - static_cast<std::int32_t>(sizeof PairGlyphs::glyphs)) {
+          declined = true;
+          break;
+        }
+      }
+      // The byte after a step is still part of the string (see EncodeWith).
+      const Byte next = q[used];
+      if (IsAccent(next) && first >= code::kSpace && !IsAccent(first)) {
+        if (!accentKept_[next]) {
+          declined = true;
+          break;
+        }
+        std::memcpy(s, accents_[next].glyphs, sizeof PairGlyphs::glyphs);
+        s += accents_[next].size;
+        ++used;
+      }
+      if (step != nullptr) {
+        std::memcpy(s, step->glyphs, sizeof PairGlyphs::glyphs);
+        s += step->size;
+      } else {
+        std::copy(syllable.Data(), syllable.Data() + syllable.Size(), s);
+        s += syllable.Size();
+      }
+      i += used;
+    }
+    std::copy(stage, s, out);
+    out += s - stage;
+  }
+  return {i, static_cast<std::int32_t>(out - begin)};
+}
+
 template <bool kPairs>
 std::int32_t FontEncodingConverter::EncodeWith(const Byte* input, std::int32_t length, Byte* output,
                                                std::int32_t capacity) const {
@@ -64,6 +271,16 @@ std::int32_t FontEncodingConverter::EncodeWith(const Byte* input, std::int32_t l
   Piece<Byte> piece;
   std::int32_t position = 0;
   while (position < length) {
+    if constexpr (kPairs) {
+      // Short steps staged and written in place while the longest of them still fits.
+      if (const auto stretch = sink.Stretch(kShortPieceMax); stretch.begin != nullptr) {
+        const ShortStepResult run = ShortEncodeRun(input + position, length - position, stretch.begin, stretch.last);
+        position += run.consumed;
+        sink.Commit(run.written);
+        if (position >= length) break;
+        if (stretch.begin + run.written > stretch.last) continue;  // the stretch is full, not declined
+      }
+    }
     unit.Clear();
     std::int32_t used = 0;
     if (const PairGlyphs* pair = kPairs ? PairAt(input + position, length - position) : nullptr) {
