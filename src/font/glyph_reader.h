@@ -38,7 +38,8 @@ class GlyphReader {
   // from the next byte), a consonant, a sign; kNone for none of them, or a
   // value too long to keep.
   enum class Kind : std::uint8_t { kNone, kVowel, kAiLead, kConsonant, kSign };
-  struct Lookups {
+  // Aligned so that one node's lookups never straddle two cache lines.
+  struct alignas(32) Lookups {
     Kind kind = Kind::kNone;
     Found vowel;
     Found consonant;
