@@ -424,6 +424,7 @@ TEST(ShortSteps, RomanisationDecodingMatchesTheStepByStepRunAtEveryCapacity) {
 TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLength) {
   std::mt19937 random(16);
   const FontEncodingConverter& font = Converters().fontEncoding;
+  std::vector<std::basic_string<Byte>> texts;
   for (int i = 0; i < 150; ++i) {
     // Accents after syllables, clusters, nukta and bytes at random among the pairs.
     std::basic_string<Byte> code = RandomInternal(random);
@@ -431,12 +432,27 @@ TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLengt
       code.insert(random() % (code.size() + 1), 1,
                   static_cast<Byte>(random() % 2 ? code::kAccentFirst + random() % 2 : 1 + random() % 255));
     }
+    texts.push_back(code);
+  }
+  // Every byte after a consonant, as a further consonant of a cluster, before
+  // the vowel of one, and before an accent: ka, pa with ra, ta with ai, ca with nukta.
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const auto x = static_cast<Byte>(b);
+    for (const std::basic_string<Byte>& code : std::initializer_list<std::basic_string<Byte>>{
+             {122, x, 100}, {144, 150, x, 104}, {137, x, 114, 171}, {127, x, 170, 150, 106}, {x, 171, 122, 137, 146, x}}) {
+      texts.push_back(code);
+    }
+  }
+  for (const std::basic_string<Byte>& code : texts) {
     const auto length = static_cast<std::int32_t>(code.size());
     std::basic_string<Byte> full(code.size() * 12 + 64, 0);
     font.EncodeStepByStep(code.c_str(), -1, full.data(), static_cast<std::int32_t>(full.size()));
     const auto fullLength = static_cast<std::int32_t>(UnitLength(full.c_str()));
+    // Every cut of the short texts; of the long ones, a few.
+    std::vector<std::int32_t> cuts = {-1, length - 1, length / 2};
+    for (std::int32_t n = 0; length <= 8 && n <= length; ++n) cuts.push_back(n);
     for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
-      for (const std::int32_t n : {-1, length - 1, length / 2}) {
+      for (const std::int32_t n : cuts) {
         std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
         std::basic_string<Byte> actual = expected;
         ASSERT_EQ(font.Encode(code.c_str(), n, actual.data(), capacity),
@@ -444,6 +460,76 @@ TEST(ShortSteps, FontEncodingMatchesTheStepByStepEncodingAtEveryCapacityAndLengt
         ASSERT_EQ(actual, expected) << "capacity " << capacity << ", length " << n << " on " << Describe(code);
       }
     }
+  }
+}
+
+// The font decoder against its plain steps on `glyphs`: at every capacity with
+// every cut of the input (guard bytes around the buffer), or, for long text,
+// at every capacity whole and at every cut with room to spare.
+void ExpectSameFontDecoding(const std::basic_string<Byte>& glyphs) {
+  const FontEncodingConverter& font = Converters().fontEncoding;
+  const auto length = static_cast<std::int32_t>(glyphs.size());
+  const std::int32_t roomy = length * 8 + 16;
+  const auto same = [&](std::int32_t n, std::int32_t capacity) {
+    std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, 0x7E);
+    std::basic_string<Byte> actual = expected;
+    ASSERT_EQ(font.Decode(glyphs.c_str(), n, actual.data(), capacity),
+              font.DecodeStepByStep(glyphs.c_str(), n, expected.data(), capacity))
+        << "capacity " << capacity << ", length " << n << " on " << Describe(glyphs);
+    ASSERT_EQ(actual, expected) << "capacity " << capacity << ", length " << n << " on " << Describe(glyphs);
+  };
+  const bool everyPair = length <= 48;
+  for (std::int32_t n = -1; n <= length; ++n) {
+    std::basic_string<Byte> whole(static_cast<std::size_t>(roomy), 0);
+    font.DecodeStepByStep(glyphs.c_str(), n, whole.data(), roomy);
+    const auto wholeLength = static_cast<std::int32_t>(UnitLength(whole.c_str()));
+    if (everyPair || n == -1) {
+      for (std::int32_t capacity = 0; capacity <= wholeLength + 2; ++capacity) ASSERT_NO_FATAL_FAILURE(same(n, capacity));
+    }
+    ASSERT_NO_FATAL_FAILURE(same(n, roomy));
+  }
+}
+
+TEST(ShortSteps, FontDecodingMatchesTheStepByStepDecodingAtEveryCapacityAndLength) {
+  std::mt19937 random(17);
+  const auto toGlyphs = [](const std::basic_string<Byte>& code) {
+    const std::string bytes = test::ToBytes(std::string(code.begin(), code.end()), "LPXCODE", "ANSI");
+    return std::basic_string<Byte>(bytes.begin(), bytes.end());
+  };
+  // Bytes the steps treat apart: spacers, the ai lead, the signs of vocalic
+  // r and rr, below forms, accents, a control, ASCII without a glyph.
+  static const Byte kApart[] = {253, 254, 204, 197, 198, 229, 240, 241, 242, 219, 133, 134, 10, 9, 38, 126, 200, 115, 192, 185};
+  // Real words in glyphs, with bytes of every kind put in at random places.
+  std::basic_string<Byte> longText;
+  for (int i = 0; i < 120; ++i) {
+    std::basic_string<Byte> glyphs = toGlyphs(RandomInternal(random));
+    for (int k = 0; k < 4; ++k) {
+      const Byte b = random() % 2 ? kApart[random() % std::size(kApart)] : static_cast<Byte>(1 + random() % 255);
+      glyphs.insert(random() % (glyphs.size() + 1), 1, b);
+    }
+    if (longText.size() < 3000) longText += glyphs;
+    ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(glyphs));
+  }
+  // Long text, across many stretches written in place.
+  ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(longText));
+  // Every glyph byte alone, after a consonant, before a vowel sign, after the
+  // ai lead and among below forms, with an accent in front.
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const auto g = static_cast<Byte>(b);
+    for (const std::basic_string<Byte>& glyphs : std::initializer_list<std::basic_string<Byte>>{
+             {g}, {79, 179, g, 181}, {133, 79, g, 192, 241}, {204, g, 199, 253, 229}, {182, 84, 229, 254, g, 197},
+             {115, 192, g}, {g, g, 67, 79, 181, 214, g}}) {
+      ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(glyphs));
+    }
+  }
+  // Random bytes, mostly from the glyph range.
+  for (int i = 0; i < 150; ++i) {
+    std::basic_string<Byte> glyphs;
+    const int size = 1 + static_cast<int>(random() % 24);
+    for (int k = 0; k < size; ++k) {
+      glyphs += static_cast<Byte>(random() % 4 == 0 ? 1 + random() % 255 : 160 + random() % 96);
+    }
+    ASSERT_NO_FATAL_FAILURE(ExpectSameFontDecoding(glyphs));
   }
 }
 

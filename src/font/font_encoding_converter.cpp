@@ -10,29 +10,17 @@
 namespace tirmok {
 namespace {
 
-// Font bytes the composition rules write or read by name. The two spacers
-// draw nothing; they separate glyph groups of one syllable so that the font
-// places them apart, and the decoder skips them wherever they stand.
-constexpr Byte kSignSpacer = 253;   // between a vowel sign and the below forms
-constexpr Byte kBelowSpacer = 254;  // after each below form
-// A ra below another below form is drawn by its own glyph, set directly after it.
-constexpr Byte kRaAfterBelowForm = 242;
-// Ta's below form under a syllable with ai: the ai sign then stands in front
-// of the syllable as 204 in place of its usual leading glyph.
-constexpr Byte kTaBelowForm = 229;
-constexpr Byte kAiLeadBeforeTaBelow = 204;
-// The signs of vocalic r and rr, which follow the below forms.
-constexpr Byte kVocalicRSign = 197;
-constexpr Byte kVocalicRrSign = 198;
-// What the encoder writes for an escape whose character the font cannot hold.
-constexpr Byte kQuestionMark = 63;
-// The decoder reads escapes only for bytes at ASCII positions.
-constexpr Byte kAsciiLast = 127;
-// A cluster draws at most this many further consonants (counted in key bytes)
-// under its first consonant.
-constexpr std::int32_t kMaxBelowCount = 4;
-
-bool IsSpacer(Byte b) { return b == kSignSpacer || b == kBelowSpacer; }
+using glyphs::IsSpacer;
+using glyphs::kAiLeadBeforeTaBelow;
+using glyphs::kAsciiLast;
+using glyphs::kBelowSpacer;
+using glyphs::kMaxBelowCount;
+using glyphs::kQuestionMark;
+using glyphs::kRaAfterBelowForm;
+using glyphs::kSignSpacer;
+using glyphs::kTaBelowForm;
+using glyphs::kVocalicRrSign;
+using glyphs::kVocalicRSign;
 
 Units<Byte> ToUnits(const glyphs::Bytes& bytes) { return Units<Byte>(bytes.View()); }
 
@@ -84,7 +72,7 @@ FontEncodingConverter::FontEncodingConverter() {
       }
     }
   }
-  MakePairs();
+  MakeShortcuts();
 }
 
 std::size_t FontEncodingConverter::SyllableTableIndex(std::span<const Byte> syllable) const {
@@ -101,90 +89,6 @@ std::size_t FontEncodingConverter::SyllableTableIndex(std::span<const Byte> syll
     }
   }
   return best;
-}
-
-void FontEncodingConverter::MakePairs() {
-  // Vowels of a one-byte key, which match whatever follows them.
-  std::vector<Byte> vowels;
-  std::vector<Byte> consonants;
-  for (std::uint32_t b = 1; b < 256; ++b) {
-    const auto vowel = vowels_.LeftKeyed().Candidates(b);
-    if (std::any_of(vowel.begin(), vowel.end(), [](const auto& c) { return c.key.size() == 1; })) {
-      vowels.push_back(static_cast<Byte>(b));
-    }
-    // A consonant's step is its syllable only where no vowel key begins with it.
-    if (vowel.empty() && !bareConsonants_.LeftKeyed().Candidates(b).empty()) consonants.push_back(static_cast<Byte>(b));
-  }
-  if (consonants.size() >= 255 || vowels.size() >= 255) return;
-  pairVowels_ = vowels.size();
-  pairs_.assign(consonants.size() * vowels.size(), PairGlyphs{});
-  for (std::size_t c = 0; c < consonants.size(); ++c) {
-    pairConsonant_[consonants[c]] = static_cast<std::uint8_t>(c + 1);
-    const auto keys = bareConsonants_.LeftKeyed().Candidates(consonants[c]);
-    // The consonant alone must match, or another table's longer key might.
-    const bool alone = std::any_of(keys.begin(), keys.end(), [](const auto& k) { return k.key.size() == 1; });
-    for (std::size_t v = 0; v < vowels.size(); ++v) {
-      pairVowel_[vowels[v]] = static_cast<std::uint8_t>(v + 1);
-      // A longer consonant key through the vowel would read past the pair.
-      if (!alone || std::any_of(keys.begin(), keys.end(), [&](const auto& k) { return k.key.size() > 1 && k.key[1] == vowels[v]; })) {
-        continue;
-      }
-      const Byte pair[] = {consonants[c], vowels[v], code::kEnd};
-      Piece<Byte> glyphs;
-      if (EncodeStep(pair, 2, glyphs) != 2 || glyphs.Size() > static_cast<std::int32_t>(sizeof PairGlyphs::glyphs)) {
-        continue;
-      }
-      PairGlyphs& kept = pairs_[c * vowels.size() + v];
-      kept.size = static_cast<std::uint8_t>(glyphs.Size());
-      std::copy(glyphs.Data(), glyphs.Data() + glyphs.Size(), kept.glyphs);
-    }
-  }
-}
-
-template <bool kPairs>
-std::int32_t FontEncodingConverter::EncodeWith(const Byte* input, std::int32_t length, Byte* output,
-                                               std::int32_t capacity) const {
-  BufferSink<Byte> sink(output, capacity);
-  if (!sink.Usable() || input == nullptr) return 0;
-  length = ResolveLength(input, length);
-  Piece<Byte> unit;
-  Piece<Byte> piece;
-  std::int32_t position = 0;
-  while (position < length) {
-    unit.Clear();
-    std::int32_t used = 0;
-    if (const PairGlyphs* pair = kPairs ? PairAt(input + position, length - position) : nullptr) {
-      unit.Append(std::span<const Byte>(pair->glyphs, pair->size));
-      used = 2;
-    } else {
-      used = EncodeStep(input + position, length - position, unit);
-    }
-    if (used <= 0) break;
-    piece.Clear();
-    // The font draws an accent in front of the syllable it belongs to, while
-    // the internal code writes it after. A step never consumes the terminator,
-    // so the byte after it is still part of the string.
-    const Byte first = input[position];
-    const Byte next = input[position + used];
-    if (IsAccent(next) && first >= code::kSpace && !IsAccent(first)) {
-      piece.Append(signs_.MatchLeft(input + position + used).value);
-      ++used;
-    }
-    piece.Append(unit);
-    if (!sink.Append(piece.View())) break;
-    position += used;
-  }
-  return position;
-}
-
-std::int32_t FontEncodingConverter::Encode(const Byte* input, std::int32_t length, Byte* output,
-                                           std::int32_t capacity) const {
-  return EncodeWith<true>(input, length, output, capacity);
-}
-
-std::int32_t FontEncodingConverter::EncodeStepByStep(const Byte* input, std::int32_t length, Byte* output,
-                                                     std::int32_t capacity) const {
-  return EncodeWith<false>(input, length, output, capacity);
 }
 
 std::int32_t FontEncodingConverter::EncodeStep(const Byte* p, std::int32_t available,
@@ -280,47 +184,6 @@ std::int32_t FontEncodingConverter::ComposeSyllable(const Byte* p, std::int32_t 
     piece.Append(drawn);
     piece.Append(below);
   }
-  return position;
-}
-
-std::int32_t FontEncodingConverter::Decode(const Byte* input, std::int32_t length, Byte* output,
-                                           std::int32_t capacity) const {
-  BufferSink<Byte> sink(output, capacity);
-  if (!sink.Usable() || input == nullptr) return 0;
-  length = ResolveLength(input, length);
-  DecodeState state;
-  Piece<Byte> unit;
-  Piece<Byte> piece;
-  // An accent read in front of a syllable waits to be written after it.
-  Byte held = 0;
-  std::int32_t position = 0;
-  while (position < length) {
-    if (IsSpacer(input[position])) {
-      ++position;
-      continue;
-    }
-    unit.Clear();
-    const std::int32_t used = DecodeStep(input + position, length - position, state, unit);
-    if (used <= 0) break;
-    piece.Clear();
-    if (!unit.Empty() && IsAccent(unit.Front())) {
-      // A second accent in a row releases the first and is held in its place.
-      if (held != 0) piece.Push(held);
-      held = unit.Front();
-    } else if (!unit.Empty() && unit.Front() >= code::kSpace) {
-      piece.Append(unit);
-      if (held != 0) piece.Push(held);
-      held = 0;
-    } else {
-      // A control run or nothing: the accent had no syllable to follow.
-      if (held != 0) piece.Push(held);
-      piece.Append(unit);
-      held = 0;
-    }
-    if (!sink.Append(piece.View())) break;
-    position += used;
-  }
-  if (held != 0) sink.Append({&held, 1});
   return position;
 }
 

@@ -9,6 +9,8 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/run_loop.h"
+#include "font/glyph_reader.h"
 
 namespace tirmok {
 
@@ -32,6 +34,9 @@ class FontEncodingConverter {
   // Encode by the plain steps alone: its reference, for the tests of its fast path.
   std::int32_t EncodeStepByStep(const Byte* input, std::int32_t length, Byte* output,
                                 std::int32_t capacity) const;
+  // Decode by the plain steps alone, likewise.
+  std::int32_t DecodeStepByStep(const Byte* input, std::int32_t length, Byte* output,
+                                std::int32_t capacity) const;
 
   // What the decoder remembers from one unit to the next within a call.
   struct DecodeState {
@@ -52,6 +57,12 @@ class FontEncodingConverter {
 
   template <bool kPairs>
   std::int32_t EncodeWith(const Byte* input, std::int32_t length, Byte* output, std::int32_t capacity) const;
+  template <bool kShort>
+  std::int32_t DecodeWith(const Byte* input, std::int32_t length, Byte* output, std::int32_t capacity) const;
+
+  // The run loops' shortcuts, made at start-up from the tables and steps below.
+  void MakeShortcuts();
+  void MakeDecoderShortcuts();
 
   // The commonest syllable, a consonant of one byte with a vowel, as
   // EncodeStep writes it: its glyphs by the two bytes, made at start-up by
@@ -74,6 +85,50 @@ class FontEncodingConverter {
   std::array<std::uint8_t, 256> pairVowel_{};
   std::size_t pairVowels_ = 0;
   std::vector<PairGlyphs> pairs_;
+  // Steps of one byte whatever follows (a vowel, a sign, a dropped byte),
+  // and the glyphs of an accent moved in front of a syllable, made likewise.
+  void MakeSingles();
+  std::array<bool, 256> singleKept_{};
+  std::array<bool, 256> composes_{};  // a consonant key begins here and no vowel key does
+  std::array<PairGlyphs, 256> singles_{};
+  // What ComposeSyllable's lookups find at a byte: a bare consonant of one
+  // byte (with the second bytes of its longer keys), a vowel, a below form.
+  struct ClusterByte {
+    enum Found : std::uint8_t { kNone, kOne, kLonger };
+    bool bareKept = false;
+    Byte longerBare[2] = {0, 0};
+    Found vowel = kNone;
+    Found below = kNone;
+    Byte belowGlyph = 0;
+  };
+  std::array<ClusterByte, 256> clusterBytes_{};
+  std::array<PairGlyphs, 256> bares_{};
+  std::int32_t ShortCompose(const Byte* p, std::int32_t available, Piece<Byte>& piece) const;
+  std::array<bool, 256> accentKept_{};
+  std::array<PairGlyphs, 256> accents_{};
+  // The encoder's short steps from `p` while a step begins within `count`
+  // bytes and `out` has not passed `last`; ends before a step it leaves to
+  // the plain one.
+  ShortStepResult ShortEncodeRun(const Byte* p, std::int32_t count, Byte* out, const Byte* last) const;
+
+  // The decoder's short steps: units (and spacers) from `p` while a step
+  // begins within `count` bytes and `out` has not passed `last`, each written
+  // as Decode would place it with the held accent, at most kShortPieceMax
+  // bytes. Ends before a step it leaves to the plain one.
+  static constexpr std::int32_t kShortPieceMax = 16;
+  ShortStepResult ShortDecodeRun(const Byte* p, std::int32_t count, DecodeState& state, Byte& held, Byte* out,
+                                 const Byte* last) const;
+  // The lookups at the start of a decoding step, all at once.
+  GlyphReader reader_;
+  bool shortDecoding_ = false;
+  // What DecomposeSyllable's loop over the below forms does with a glyph byte.
+  enum class BelowKind : std::uint8_t { kEnd, kSpacer, kBelow, kVocalicR, kVocalicRr, kDecline };
+  struct BelowGlyph {
+    BelowKind kind = BelowKind::kEnd;
+    Byte consonant = 0;       // kBelow: the consonant it reads as
+    std::uint8_t count = 0;   // kBelow: what it adds to the below count
+  };
+  std::array<BelowGlyph, 256> belowGlyphs_{};
 
   // A consonant syllable: the first consonant (or cluster) with its vowel
   // glyphs, then the below forms. Returns 0 when no consonant key starts here.
