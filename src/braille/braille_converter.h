@@ -237,6 +237,18 @@ class BrailleConverter {
   PairKeys vowelKeys_;
   std::array<AfterConsonant, kInherentVowel + 1> afterConsonant_{};
   std::array<std::array<PackedUnit, 256>, 2> plainSigns_{};  // by the Nemeth option
+  // The commonest syllables in one lookup: by the letter and the class of
+  // what follows it (each vowel, the inherent vowel left out, anything that
+  // is no vowel, or a byte that may continue the consonant's key).
+  static constexpr std::size_t kLetterIndexes = 65;  // the last: no letter
+  static constexpr std::size_t kNoVowelFollows = 19;
+  static constexpr std::size_t kInherentVowelLeftOut = 20;
+  static constexpr std::size_t kKeyMayGoOn = 21;
+  static constexpr std::size_t kFollowers = 22;
+  PackedUnit QuickSyllable(const Byte* p) const;
+  std::array<std::uint8_t, 256> letterIndex_{};
+  std::array<std::uint8_t, 256> followerIndex_{};
+  std::vector<PackedUnit> syllableCells_;
 
   // Reading: the readings, whether a consonant's first cell begins no sign,
   // whether the no-vowel cell with the cell after it may begin a sign, and
@@ -247,6 +259,14 @@ class BrailleConverter {
   std::array<bool, 256> beginsNoSign_{};
   std::array<std::array<bool, 256>, 2> noVowelSign_{};
   std::array<std::array<ReadKind, 256>, 2> readKinds_{};
+  // The commonest readings in one lookup: a syllable by its first two cells
+  // (cells 32 to 95, and 64 for any other byte), where those decide it; a
+  // consonant without vowel by the cell after the no-vowel cell, by the
+  // Nemeth option.
+  static constexpr std::size_t kCellIndexes = 65;
+  std::array<std::uint8_t, 256> cellIndex_{};
+  std::vector<PairKeys::Entry> syllableReadings_;
+  std::array<std::array<PairKeys::Entry, 256>, 2> bareReadings_{};
 };
 
 }  // namespace tirmok

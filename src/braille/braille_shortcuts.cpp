@@ -102,6 +102,41 @@ void BrailleConverter::BuildShortcuts() {
   }
   afterConsonant_[kInherentVowel] = {0, 0, 0, 0, 1, true};
 
+  // The syllables of one lookup, each as ShortSyllable gives it for a text
+  // of its class: the letter, then the vowel (after the inherent vowel, a
+  // vowel that has it written out), or the terminator for no vowel.
+  letterIndex_.fill(kLetterIndexes - 1);
+  followerIndex_.fill(kNoVowelFollows);
+  for (std::uint32_t b = code::kVowelA; b < code::kVowelA + kNoVowelFollows; ++b) {
+    if (IsVowel(static_cast<Byte>(b))) followerIndex_[b] = static_cast<std::uint8_t>(b - code::kVowelA);
+  }
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    for (const auto& candidate : consonants_.LeftKeyed().Candidates(b)) {
+      if (candidate.key.size() > 1) followerIndex_[candidate.key[1]] = kKeyMayGoOn;
+    }
+  }
+  syllableCells_.assign(kLetterIndexes * kFollowers, PackedUnit{});
+  std::size_t letters = 0;
+  for (std::uint32_t b = 1; b < 256 && letters + 1 < kLetterIndexes; ++b) {
+    const auto letter = static_cast<Byte>(b);
+    const Byte alone[] = {letter, code::kEnd};
+    if (!IsLetter(letter) || consonantKeys_.At(alone).length != 1) continue;
+    letterIndex_[b] = static_cast<std::uint8_t>(letters);
+    for (std::size_t follower = 0; follower < kFollowers; ++follower) {
+      Byte text[] = {letter, code::kEnd, code::kEnd, code::kEnd};
+      if (follower < kNoVowelFollows) {
+        text[1] = static_cast<Byte>(code::kVowelA + follower);
+        text[2] = code::kVowelA;
+      } else if (follower == kInherentVowelLeftOut) {
+        text[1] = code::kVowelA;
+      } else if (follower == kKeyMayGoOn) {
+        continue;
+      }
+      syllableCells_[letters * kFollowers + follower] = ShortSyllable(text);
+    }
+    ++letters;
+  }
+
   // A sign is taken from EncodeStep itself where its step is the same after
   // any byte, with either indicator option, and leaves the word's flags
   // clear: no key of more than one byte begins with it, and it is no letter,
@@ -184,6 +219,43 @@ void BrailleConverter::BuildShortcuts() {
       readKinds_[nemeth][b] = kind;
     }
   }
+  // Syllables and consonants without vowel decided by two cells: a
+  // consonant of one cell, and after it a vowel of one cell or none.
+  const auto oneCellKeys = [](const MappingTable& table, Byte first) {
+    const auto candidates = table.RightKeyed().Candidates(first);
+    return std::all_of(candidates.begin(), candidates.end(), [](const auto& c) { return c.key.size() == 1; });
+  };
+  cellIndex_.fill(kCellIndexes - 1);
+  for (std::size_t i = 0; i + 1 < kCellIndexes; ++i) cellIndex_[' ' + i] = static_cast<std::uint8_t>(i);
+  syllableReadings_.assign(kCellIndexes * kCellIndexes, PairKeys::Entry{});
+  for (std::size_t first = 0; first + 1 < kCellIndexes; ++first) {
+    const auto cell = static_cast<Byte>(' ' + first);
+    if (readKinds_[0][cell] != ReadKind::kLetter || readKinds_[1][cell] != ReadKind::kLetter || !beginsNoSign_[cell])
+      continue;
+    for (std::size_t second = 0; second < kCellIndexes; ++second) {
+      const Byte next = second + 1 < kCellIndexes ? static_cast<Byte>(' ' + second) : code::kEnd;
+      const Byte cells[] = {cell, next, code::kEnd};
+      const PairKeys::Entry& consonant = consonantReadingKeys_.At(cells);
+      const PairKeys::Entry& vowel = vowelReadingKeys_.At(cells + 1);
+      const std::uint8_t vowelSize = vowel.length > 0 ? vowel.size : 1;
+      if (!consonant.usable || consonant.length != 1 || !vowel.usable || !oneCellKeys(vowelReadings_, next) ||
+          consonant.size + vowelSize > PairKeys::kValueMax)
+        continue;
+      syllableReadings_[first * kCellIndexes + second] = {
+          consonant.units | (vowel.length > 0 ? vowel.units : code::kVowelA) << (8 * consonant.size),
+          static_cast<std::uint8_t>(consonant.size + vowelSize), static_cast<std::uint8_t>(1 + vowel.length), true};
+    }
+  }
+  for (const bool nemeth : {false, true}) {
+    for (std::uint32_t b = 1; b < 256; ++b) {
+      const Byte cells[] = {static_cast<Byte>(b), code::kEnd};
+      const PairKeys::Entry& consonant = consonantReadingKeys_.At(cells);
+      if (noVowelSign_[nemeth][b] || !consonant.usable || consonant.length == 0 ||
+          !oneCellKeys(consonantReadings_, static_cast<Byte>(b)))
+        continue;
+      bareReadings_[nemeth][b] = {consonant.units, consonant.size, 2, true};
+    }
+  }
 }
 
 BrailleConverter::PackedUnit BrailleConverter::ShortSyllable(const Byte* p) const {
@@ -208,9 +280,19 @@ BrailleConverter::PackedUnit BrailleConverter::ShortSyllable(const Byte* p) cons
   return {cells, after.preCount + consonant.size + after.postCount, n + after.consumed};
 }
 
+BrailleConverter::PackedUnit BrailleConverter::QuickSyllable(const Byte* p) const {
+  // The byte after a vowel is read only when there is one (p[1] is then no terminator).
+  const Byte next = p[1];
+  const Byte afterNext = p[1 + (next != code::kEnd)];
+  const std::size_t follower = next == code::kVowelA && !WritesInherentVowel(afterNext) ? kInherentVowelLeftOut
+                                                                                         : followerIndex_[next];
+  const PackedUnit& syllable = syllableCells_[letterIndex_[p[0]] * kFollowers + follower];
+  return syllable.consumed > 0 ? syllable : ShortSyllable(p);
+}
+
 BrailleConverter::PackedUnit BrailleConverter::ShortUnit(const Byte* p, const Options& options,
                                                          const State& state) const {
-  if (IsLetter(p[0])) return ShortSyllable(p);
+  if (IsLetter(p[0])) return QuickSyllable(p);
   if (state.numberSign || state.inNumber || state.hyphen) return {};
   return plainSigns_[options.nemeth][p[0]];
 }
@@ -286,6 +368,11 @@ BrailleConverter::PackedUnit BrailleConverter::ReadShort(const Byte* p, const Op
   const bool afterLetter = previous == Read::kBareConsonant || previous == Read::kSyllable;
   switch (kind) {
     case ReadKind::kLetter: {
+      if (const PairKeys::Entry& syllable = syllableReadings_[cellIndex_[b] * kCellIndexes + cellIndex_[p[1]]];
+          syllable.usable) {
+        state.previous = Read::kSyllable;
+        return {syllable.units, syllable.size, syllable.length};
+      }
       const PairKeys::Entry& consonant = consonantReadingKeys_.At(p);
       if (!consonant.usable) return {};
       if (consonant.length > 0) {
@@ -308,6 +395,10 @@ BrailleConverter::PackedUnit BrailleConverter::ReadShort(const Byte* p, const Op
     }
     case ReadKind::kBareConsonant: {
       // Where no sign begins with these cells, the consonant without vowel.
+      if (const PairKeys::Entry& bare = bareReadings_[options.nemeth][p[1]]; bare.usable) {
+        state.previous = Read::kBareConsonant;
+        return {bare.units, bare.size, bare.length};
+      }
       if (noVowelSign_[options.nemeth][p[1]]) return {};
       const PairKeys::Entry& consonant = consonantReadingKeys_.At(p + 1);
       if (!consonant.usable || consonant.length == 0) return {};
