@@ -70,6 +70,9 @@ BrailleConverter::BrailleConverter() {
     patternOfCell_[cell] = static_cast<char16_t>(kBraillePatterns + dots);
     cellOfPattern_[dots] = cell;
   }
+  for (std::size_t b = 0; b < unitOfCell_.size(); ++b) {
+    unitOfCell_[b] = b < patternOfCell_.size() && patternOfCell_[b] != 0 ? patternOfCell_[b] : static_cast<char16_t>(b);
+  }
   BuildShortcuts();
 }
 
@@ -108,13 +111,15 @@ std::int32_t BrailleConverter::DecodePatterns(const PropertyStore& properties, c
   std::int32_t used = 0;
   std::int32_t consumed = 0;
   Piece<Byte> cell;
+  // Held apart from the object: writes to the work buffer could be to anything.
+  const Byte* const cellOfPattern = cellOfPattern_.data();
   for (; consumed < n; ++consumed) {
     const char16_t u = input[consumed];
     // A pattern, space or control character while even an escape would fit:
     // its one cell, as below.
     if (kFast && used + kEscapeLength + 1 <= workCapacity) {
       if (const std::uint32_t dots = static_cast<std::uint32_t>(u) - kBraillePatterns; dots < cellOfPattern_.size()) {
-        work[used++] = cellOfPattern_[dots];
+        work[used++] = cellOfPattern[dots];
         continue;
       }
       if (u <= code::kSpace) {
@@ -434,11 +439,7 @@ std::int32_t BrailleConverter::DecodeCells(const PropertyStore& properties, cons
     const auto shortRun = [&](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
       return ReadRun(p, count, out, last, options, state);
     };
-    const auto shortStep = [&](const Byte* p, Byte* out) {
-      const PackedUnit unit = ReadShort(p, options, state);
-      for (std::int32_t i = 0; i < unit.count; ++i) out[i] = static_cast<Byte>(unit.units >> (8 * i));
-      return ShortStepResult{unit.consumed, unit.count};
-    };
+    const auto shortStep = [&](const Byte* p, Byte* out) { return ReadRun(p, 1, out, out, options, state); };
     return RunLoopWithShortRuns(input, length, sink, kPackedMax, shortRun, shortStep, step);
   }
 }

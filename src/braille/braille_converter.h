@@ -116,9 +116,7 @@ class BrailleConverter {
 
   // A cell as a unit of the output: the ASCII Braille byte, or its pattern.
   Byte CellUnit(Byte cell, Byte*) const { return cell; }
-  char16_t CellUnit(Byte cell, char16_t*) const {
-    return cell < patternOfCell_.size() && patternOfCell_[cell] != 0 ? patternOfCell_[cell] : cell;
-  }
+  char16_t CellUnit(Byte cell, char16_t*) const { return unitOfCell_[cell]; }
 
   // `escapesPassed`: the input carries escapes for what was no cell (the
   // Unicode form), which are copied as they stand. kFast: with the reader's
@@ -183,6 +181,7 @@ class BrailleConverter {
 
   std::array<char16_t, 128> patternOfCell_{};  // ASCII Braille 32 to 95 -> U+2800 to U+283F
   std::array<Byte, 64> cellOfPattern_{};       // and back
+  std::array<char16_t, 256> unitOfCell_{};     // each byte's unit: its pattern, or itself where it is no cell
 
   // --- Shortcuts (braille_shortcuts.cpp) ---
   // The common steps both ways answered from tables made at start-up from
