@@ -213,9 +213,10 @@ class BrailleConverter {
   enum class ReadKind : std::uint8_t { kPlain, kDelimiter, kLetter, kBareConsonant, kAnusvara, kSign };
 
   void BuildShortcuts();
-  // EncodeStep's letters (a consonant's syllable, an independent vowel) and,
-  // while the word's number flags are clear, its signs that leave them clear.
-  PackedUnit ShortUnit(const Byte* p, const Options& options, const State& state) const;
+  // EncodeStep's letters (a consonant's syllable, an independent vowel), its
+  // digits (also as escapes) and, while the word's number flags are clear,
+  // its signs that leave them clear.
+  PackedUnit ShortUnit(const Byte* p, const Options& options, State& state) const;
   PackedUnit ShortSyllable(const Byte* p) const;
   // Every word from `p` (the start of one) to the end of the input, known to
   // fit at `out`; returns the cells written.
@@ -236,6 +237,7 @@ class BrailleConverter {
   PairKeys vowelKeys_;
   std::array<AfterConsonant, kInherentVowel + 1> afterConsonant_{};
   std::array<std::array<PackedUnit, 256>, 2> plainSigns_{};  // by the Nemeth option
+  std::array<std::array<PackedUnit, 10>, 2> digitCells_{};   // without the number sign
   // The commonest syllables in one lookup: by the letter and the class of
   // what follows it (each vowel, the inherent vowel left out, anything that
   // is no vowel, or a byte that may continue the consonant's key).

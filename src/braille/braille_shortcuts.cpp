@@ -178,6 +178,39 @@ void BrailleConverter::BuildShortcuts() {
     }
   }
 
+  // A digit's cells, where EncodeStep writes them after the number sign
+  // (when one is due) for the digit and for its escape alike, looking no
+  // further, and leaves the word in a number with the number sign written.
+  for (const bool nemeth : {false, true}) {
+    for (std::uint32_t d = 0; d < digitCells_[nemeth].size(); ++d) {
+      const auto digit = static_cast<Byte>(code::kDigitZero + d);
+      bool singleKeys = true;
+      for (const MappingTable* table : {&signs_, &numbers_, &nemeth_}) {
+        for (const auto& candidate : table->LeftKeyed().Candidates(digit)) singleKeys = singleKeys && candidate.key.size() == 1;
+      }
+      const Byte raw[] = {digit, code::kEnd};
+      const Byte escaped[] = {code::kEscapeLead, '0', '0', '3', static_cast<Byte>('0' + d), code::kEnd};
+      const Options options{nemeth, false, false};
+      PackedUnit cells;
+      bool alike = singleKeys;
+      for (const bool signWritten : {true, false}) {
+        for (const auto* text : {raw, escaped}) {
+          State state;
+          state.numberSign = signWritten;
+          Piece<Byte> unit;
+          const std::int32_t used = EncodeStep(text, text + (text == raw ? 1 : kEscapeLength), options, state, unit);
+          const bool inNumber = state.numberSign && state.inNumber && !state.hyphen && !state.quoteOpen;
+          if (signWritten && text == raw) cells = {Pack(unit.View()), unit.Size(), 1};
+          const Byte sign[] = {kNumberSignCell};
+          const std::uint64_t expected = signWritten ? cells.units : Pack(sign) | cells.units << 8;
+          alike = alike && inNumber && used == (text == raw ? 1 : kEscapeLength) && unit.Size() < kPackedMax &&
+                  Pack(unit.View()) == expected && unit.Size() == cells.count + (signWritten ? 0 : 1);
+        }
+      }
+      if (alike) digitCells_[nemeth][d] = cells;
+    }
+  }
+
   // --- Reading ---
   consonantReadingKeys_.Build(consonantReadings_.RightKeyed());
   vowelReadingKeys_.Build(vowelReadings_.RightKeyed());
@@ -290,9 +323,21 @@ BrailleConverter::PackedUnit BrailleConverter::QuickSyllable(const Byte* p) cons
   return syllable.consumed > 0 ? syllable : ShortSyllable(p);
 }
 
-BrailleConverter::PackedUnit BrailleConverter::ShortUnit(const Byte* p, const Options& options,
-                                                         const State& state) const {
+BrailleConverter::PackedUnit BrailleConverter::ShortUnit(const Byte* p, const Options& options, State& state) const {
   if (IsLetter(p[0])) return QuickSyllable(p);
+  // A digit escape's bytes are no whitespace or terminator: where they are
+  // all there, the word holds them all.
+  const bool raw = IsDigit(p[0]);
+  if (const Byte digit = raw ? p[0] : EscapedDigit(p, kEscapeLength)) {
+    const PackedUnit& cells = digitCells_[options.nemeth][digit - code::kDigitZero];
+    if (cells.consumed == 0) return {};
+    // One number sign per number, and none with an indicator.
+    const bool sign = !state.numberSign && !options.subscript && !options.superscript;
+    state.numberSign = state.numberSign || sign;
+    state.inNumber = true;
+    state.hyphen = false;
+    return {sign ? kNumberSignCell | cells.units << 8 : cells.units, cells.count + sign, raw ? 1 : kEscapeLength};
+  }
   if (state.numberSign || state.inNumber || state.hyphen) return {};
   return plainSigns_[options.nemeth][p[0]];
 }
@@ -350,8 +395,9 @@ std::int64_t BrailleConverter::EncodeRest(const Byte* p, const Options& options,
 template std::int64_t BrailleConverter::EncodeRest(const Byte*, const Options&, State&, Byte*) const;
 template std::int64_t BrailleConverter::EncodeRest(const Byte*, const Options&, State&, char16_t*) const;
 
-BrailleConverter::PackedUnit BrailleConverter::ReadShort(const Byte* p, const Options& options,
-                                                         ReadState& state) const {
+// Inline: only ReadRun calls it.
+inline BrailleConverter::PackedUnit BrailleConverter::ReadShort(const Byte* p, const Options& options,
+                                                                ReadState& state) const {
   const Byte b = p[0];
   const ReadKind kind = readKinds_[options.nemeth][b];
   if (kind == ReadKind::kDelimiter) {
