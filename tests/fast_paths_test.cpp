@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <numeric>
 #include <span>
 #include <random>
 #include <string>
@@ -557,6 +558,193 @@ TEST(ShortSteps, BrailleEncodingMatchesTheStepByStepEncodingAtEveryCapacity) {
         ASSERT_EQ(braille.Encode(*properties, code.c_str(), actual.data(), capacity, &actualWhole), n);
         ASSERT_EQ(actual, expected) << "capacity " << capacity << " on " << Describe(code);
         ASSERT_EQ(actualWhole, expectedWhole) << "capacity " << capacity;
+      }
+    }
+  }
+}
+
+// --- Braille: the shortcuts both ways against the plain steps ---
+
+// The option sets each Braille shortcut is checked with.
+std::vector<PropertyStore> BrailleOptionSets() {
+  std::vector<PropertyStore> sets(5);
+  sets[1][LPX_KEY_NEMETH] = "TRUE";
+  sets[2][LPX_KEY_SUBSCRIPT] = "TRUE";
+  sets[3][LPX_KEY_SUPERSCRIPT] = "TRUE";
+  sets[4][LPX_KEY_NEMETH] = "TRUE";
+  sets[4][LPX_KEY_SUBSCRIPT] = "TRUE";
+  return sets;
+}
+
+// Runs `fast` and `plain` (input, length, output, capacity -> input consumed)
+// at every capacity up to a little past the whole output, and at every length
+// of the input with room for everything, with guard units past the capacity.
+template <class In, class Out, class Fast, class Plain>
+void ExpectSameAtEveryCapacityAndCut(const std::basic_string<In>& input, Fast&& fast, Plain&& plain,
+                                     const std::string& what) {
+  const auto run = [&](auto&& convert, std::int32_t length, std::int32_t capacity) {
+    std::basic_string<Out> out(static_cast<std::size_t>(capacity) + 4, Out{0x7E});
+    const std::int32_t used = convert(input.c_str(), length, out.data(), capacity);
+    return std::pair{used, out};
+  };
+  const auto room = static_cast<std::int32_t>(input.size() * 12 + 64);
+  const auto full = run(plain, -1, room).second;
+  const std::int32_t fullLength = UnitLength(full.c_str());
+  for (std::int32_t capacity = 0; capacity <= fullLength + 2; ++capacity) {
+    ASSERT_EQ(run(fast, -1, capacity), run(plain, -1, capacity)) << what << " at capacity " << capacity << " on "
+                                                                 << Describe(input);
+  }
+  for (std::int32_t length = 0; length <= static_cast<std::int32_t>(input.size()); ++length) {
+    ASSERT_EQ(run(fast, length, room), run(plain, length, room)) << what << " of " << length << " units on "
+                                                                 << Describe(input);
+  }
+}
+
+// Internal code to write as Braille: real words, every byte alone and in the
+// places of a syllable (after a consonant, before and after a vowel, after
+// the inherent vowel, between digits), and random text.
+std::vector<std::basic_string<Byte>> BrailleWritingSamples(std::mt19937& random) {
+  std::vector<std::basic_string<Byte>> samples;
+  const auto internal = [](const std::string& utf8) {
+    const std::string code = test::ToBytes(utf8, "UTF-8", "LPXCODE");
+    return std::basic_string<Byte>(code.begin(), code.end());
+  };
+  std::basic_string<Byte> words;
+  for (std::size_t i = 0; i < WordSample().size() && words.size() < 2500; i += 7) {
+    words += internal(WordSample()[i]) + static_cast<Byte>(i % 5 == 0 ? '\n' : ' ');
+  }
+  samples.push_back(words);
+  std::basic_string<Byte> everyByte;
+  for (std::uint32_t b = 1; b < 256; ++b) {
+    const auto x = static_cast<Byte>(b);
+    const Byte around[] = {x, ' ', 122, x, 100, ' ', x, 122, 100, x, 101, ' ', 122, 100, x, ' ', 76, x, 77, ' '};
+    everyByte.append(around, std::size(around));
+    if (everyByte.size() > 600) {
+      samples.push_back(everyByte);
+      everyByte.clear();
+    }
+  }
+  samples.push_back(everyByte);
+  for (int i = 0; i < 40; ++i) {
+    std::basic_string<Byte> code = RandomInternal(random) + internal(" 12-3 \"") + RandomInternal(random);
+    code.erase(std::find(code.begin(), code.end(), Byte{0}), code.end());
+    samples.push_back(code);
+  }
+  return samples;
+}
+
+TEST(ShortSteps, BrailleBothFormsWriteAsTheStepsOnWordsEveryByteAndRandomText) {
+  std::mt19937 random(17);
+  const BrailleConverter& braille = Converters().braille;
+  for (const std::basic_string<Byte>& code : BrailleWritingSamples(random)) {
+    for (const PropertyStore& properties : BrailleOptionSets()) {
+      // Every capacity, with `whole`, for both forms, and room for the most
+      // cells every byte could take; the input is always read whole.
+      const auto check = [&]<class Out>(auto&& fast, auto&& plain, const char* what) {
+        const auto room = static_cast<std::int32_t>(code.size() * 13 + 64);
+        std::basic_string<Out> full(static_cast<std::size_t>(room), Out{0});
+        const std::int32_t fullLength = plain(properties, code.c_str(), full.data(), room, nullptr);
+        std::vector<std::int32_t> capacities(static_cast<std::size_t>(fullLength) + 3);
+        std::iota(capacities.begin(), capacities.end(), 0);
+        capacities.push_back(room);
+        for (const std::int32_t capacity : capacities) {
+          std::basic_string<Out> expected(static_cast<std::size_t>(capacity) + 4, Out{0x7E});
+          std::basic_string<Out> actual = expected;
+          bool expectedWhole = false, actualWhole = false;
+          const std::int32_t n = plain(properties, code.c_str(), expected.data(), capacity, &expectedWhole);
+          ASSERT_EQ(fast(properties, code.c_str(), actual.data(), capacity, &actualWhole), n) << what;
+          ASSERT_EQ(actual, expected) << what << " at capacity " << capacity << " on " << Describe(code);
+          ASSERT_EQ(actualWhole, expectedWhole) << what << " at capacity " << capacity;
+        }
+      };
+      check.operator()<Byte>(
+          [&](auto&&... a) { return braille.Encode(a...); }, [&](auto&&... a) { return braille.EncodeStepByStep(a...); },
+          "BRAILLE writing");
+      check.operator()<char16_t>([&](auto&&... a) { return braille.EncodeUnicode(a...); },
+                                 [&](auto&&... a) { return braille.EncodeUnicodeStepByStep(a...); },
+                                 "BRAILLE_UNICODE writing");
+    }
+  }
+}
+
+// Braille to read: real words as the plain steps write them with each option
+// set, every cell alone and after a letter, the no-vowel cell, the number
+// sign, a digit and an opening quote, and random cells mixed with spaces,
+// controls and bytes that are no cell.
+std::vector<std::string> BrailleReadingSamples(std::mt19937& random, const PropertyStore& properties) {
+  std::vector<std::string> samples;
+  const BrailleConverter& braille = Converters().braille;
+  std::string words;
+  for (std::size_t i = 3; i < WordSample().size() && words.size() < 1500; i += 11) words += WordSample()[i] + " ";
+  const std::string code = test::ToBytes(words, "UTF-8", "LPXCODE");
+  std::string cells(code.size() * 12 + 64, '\0');
+  braille.EncodeStepByStep(properties, reinterpret_cast<const Byte*>(code.c_str()),
+                           reinterpret_cast<Byte*>(cells.data()), static_cast<std::int32_t>(cells.size()));
+  samples.push_back(cells.c_str());
+  std::string everyCell;
+  for (char c = ' '; c <= '_'; ++c) {
+    for (const char* before : {"", "K", "@", "#", "#A", "8", "KI", "^", ";"}) everyCell += std::string(before) + c + "A ";
+    everyCell += std::string(1, c) + c + "K" + c + "\t";
+  }
+  samples.push_back(everyCell);
+  static const char kOthers[] = {' ', ' ', '\n', '\t', '\x01', '\x7F', 'a', '\xC0', '\xFF'};
+  for (int i = 0; i < 40; ++i) {
+    std::string text;
+    const int length = 1 + static_cast<int>(random() % 40);
+    for (int k = 0; k < length; ++k) {
+      text += random() % 6 == 0 ? kOthers[random() % std::size(kOthers)] : static_cast<char>(' ' + random() % 64);
+    }
+    samples.push_back(text);
+  }
+  return samples;
+}
+
+TEST(ShortSteps, BrailleBothFormsReadAsTheStepsAtEveryCapacityAndCut) {
+  std::mt19937 random(18);
+  const BrailleConverter& braille = Converters().braille;
+  for (const PropertyStore& properties : BrailleOptionSets()) {
+    for (const std::string& text : BrailleReadingSamples(random, properties)) {
+      const std::basic_string<Byte> cells(text.begin(), text.end());
+      ExpectSameAtEveryCapacityAndCut<Byte, Byte>(
+          cells,
+          [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) {
+            return braille.Decode(properties, in, n, out, cap);
+          },
+          [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) {
+            return braille.DecodeStepByStep(properties, in, n, out, cap);
+          },
+          "BRAILLE reading");
+      // The same cells as patterns (bytes that are no cell stay as units).
+      std::u16string patterns(cells.size(), u'\0');
+      braille.CellsToPatterns(cells.c_str(), -1, patterns.data(), static_cast<std::int32_t>(patterns.size()) + 1);
+      const auto work = [](std::int32_t units) { return std::vector<Byte>(static_cast<std::size_t>(units) * 5 + 1); };
+      ExpectSameAtEveryCapacityAndCut<char16_t, Byte>(
+          patterns,
+          [&](const char16_t* in, std::int32_t n, Byte* out, std::int32_t cap) {
+            auto w = work(static_cast<std::int32_t>(patterns.size()));
+            return braille.DecodeUnicode(properties, in, n, w.data(), static_cast<std::int32_t>(w.size()), out, cap);
+          },
+          [&](const char16_t* in, std::int32_t n, Byte* out, std::int32_t cap) {
+            auto w = work(static_cast<std::int32_t>(patterns.size()));
+            return braille.DecodeUnicodeStepByStep(properties, in, n, w.data(), static_cast<std::int32_t>(w.size()),
+                                                   out, cap);
+          },
+          "BRAILLE_UNICODE reading");
+      // And every capacity of the work buffer, which bounds the units read.
+      const auto room = static_cast<std::int32_t>(cells.size() * 12 + 64);
+      for (std::int32_t workCapacity = 0; workCapacity <= static_cast<std::int32_t>(patterns.size()) * 5 + 2;
+           workCapacity += 1 + workCapacity / 16) {
+        std::vector<Byte> expectedWork(static_cast<std::size_t>(workCapacity) + 1, 0x7E);
+        std::vector<Byte> actualWork = expectedWork;
+        std::basic_string<Byte> expected(static_cast<std::size_t>(room) + 4, 0x7E);
+        std::basic_string<Byte> actual = expected;
+        const std::int32_t n = braille.DecodeUnicodeStepByStep(properties, patterns.c_str(), -1, expectedWork.data(),
+                                                               workCapacity, expected.data(), room);
+        ASSERT_EQ(braille.DecodeUnicode(properties, patterns.c_str(), -1, actualWork.data(), workCapacity,
+                                        actual.data(), room),
+                  n)
+            << "work capacity " << workCapacity;
+        ASSERT_EQ(actual, expected) << "work capacity " << workCapacity << " on " << Describe(text);
       }
     }
   }

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <span>
 
+#include "braille/braille_cells.h"
 #include "braille/braille_tables.h"
 #include "core/escape.h"
 #include "core/normaliser.h"
@@ -12,60 +14,8 @@
 #include "tirmok/tirmok.h"
 
 namespace tirmok {
-namespace {
 
-// Cells the rules write by themselves.
-constexpr Byte kNumberSignCell = '#';   // dots 3 4 5 6
-constexpr Byte kNoVowelCell = '@';      // dot 4, before a consonant without vowel
-constexpr Byte kSubscriptCell = ';';    // dots 5 6
-constexpr Byte kSuperscriptCell = '^';  // dots 4 5
-constexpr Byte kOpenQuoteCell = '8';    // dots 2 3 6
-constexpr Byte kCloseQuoteCell = '0';   // dots 3 5 6
-
-// Signs that may stand inside a number without ending it (apostrophe and
-// hyphen-minus, full stop have names of their own in the internal code).
-constexpr Byte kAsterisk = 42;
-constexpr Byte kPlusSign = 43;
-constexpr Byte kComma = 44;
-constexpr Byte kSolidus = 47;
-constexpr Byte kColon = 48;
-constexpr Byte kReverseSolidus = 56;
-
-constexpr Byte kLeftParenthesis = 40;
-constexpr Byte kRightParenthesis = 41;
-constexpr Byte kQuestionMark = 53;
-constexpr Byte kLeftSingleQuote = 60;
-constexpr Byte kAnusvaraCell = ';';
-constexpr Byte kLowLineCell = '.';  // also the consonant kha, which it is read as
-constexpr Byte kParenthesisCell = '7';
-
-constexpr std::int32_t kControlRunMax = 31;
-constexpr char16_t kBraillePatterns = 0x2800;  // the empty cell; dots are the low six bits
-
-// Words end at whitespace; the whitespace byte belongs to the word it ends.
-constexpr bool IsDelimiter(Byte b) {
-  return b == code::kSpace || b == code::kTab || b == code::kCarriageReturn || b == code::kLineFeed;
-}
-
-// An ASCII digit has no internal code of its own: the decoders write it as an
-// escape (255 and "0030" to "0039"). Numbers in Telugu text are mostly written
-// with ASCII digits, so a complete escape of one is read as the Telugu digit of
-// the same value and takes part in every rule for digits. Returns that digit,
-// or 0 when the `left` bytes at `p` do not start with such an escape.
-constexpr Byte EscapedDigit(const Byte* p, std::ptrdiff_t left) {
-  if (left < kEscapeLength || p[0] != code::kEscapeLead || p[1] != '0' || p[2] != '0' || p[3] != '3' ||
-      p[4] < '0' || p[4] > '9')
-    return 0;
-  return static_cast<Byte>(code::kDigitZero + (p[4] - '0'));
-}
-
-constexpr bool KeepsNumberSign(Byte k) {
-  return k == code::kApostrophe || k == kAsterisk || k == kPlusSign || k == kComma ||
-         k == code::kHyphenMinus || k == code::kFullStop || k == kSolidus || k == kColon ||
-         k == kReverseSolidus;
-}
-
-}  // namespace
+using namespace braille;
 
 BrailleConverter::BrailleConverter() {
   const struct {
@@ -81,10 +31,6 @@ BrailleConverter::BrailleConverter() {
       t.table->AddEntry(row.key, row.cells, MappingTable::kLeftKeyed);
       longestCells_ = std::max<std::int64_t>(longestCells_, row.cells.size);
     }
-  }
-  for (std::uint32_t b = 0; b < 256; ++b) {
-    consonantGroups_[b] = CellGroup::Of(consonants_.LeftKeyed(), b);
-    vowelGroups_[b] = CellGroup::Of(vowels_.LeftKeyed(), b);
   }
 
   // The reader knows the cells of the internal code the encoder is given,
@@ -124,10 +70,10 @@ BrailleConverter::BrailleConverter() {
     patternOfCell_[cell] = static_cast<char16_t>(kBraillePatterns + dots);
     cellOfPattern_[dots] = cell;
   }
-}
-
-char16_t BrailleConverter::CellUnit(Byte cell, char16_t*) const {
-  return cell < patternOfCell_.size() && patternOfCell_[cell] != 0 ? patternOfCell_[cell] : cell;
+  for (std::size_t b = 0; b < unitOfCell_.size(); ++b) {
+    unitOfCell_[b] = b < patternOfCell_.size() && patternOfCell_[b] != 0 ? patternOfCell_[b] : static_cast<char16_t>(b);
+  }
+  BuildShortcuts();
 }
 
 std::int32_t BrailleConverter::EncodeUnicode(const PropertyStore& properties, const Byte* input, char16_t* output,
@@ -156,16 +102,31 @@ std::int32_t BrailleConverter::PatternsToCells(const char16_t* input, std::int32
   });
 }
 
-std::int32_t BrailleConverter::DecodeUnicode(const PropertyStore& properties, const char16_t* input,
-                                             std::int32_t length, Byte* work, std::int32_t workCapacity,
-                                             Byte* output, std::int32_t capacity) const {
+template <bool kFast>
+std::int32_t BrailleConverter::DecodePatterns(const PropertyStore& properties, const char16_t* input,
+                                              std::int32_t length, Byte* work, std::int32_t workCapacity,
+                                              Byte* output, std::int32_t capacity) const {
   if (input == nullptr || work == nullptr || workCapacity < 1) return 0;
   const std::int32_t n = ResolveLength(input, length);
   std::int32_t used = 0;
   std::int32_t consumed = 0;
   Piece<Byte> cell;
+  // Held apart from the object: writes to the work buffer could be to anything.
+  const Byte* const cellOfPattern = cellOfPattern_.data();
   for (; consumed < n; ++consumed) {
     const char16_t u = input[consumed];
+    // A pattern, space or control character while even an escape would fit:
+    // its one cell, as below.
+    if (kFast && used + kEscapeLength + 1 <= workCapacity) {
+      if (const std::uint32_t dots = static_cast<std::uint32_t>(u) - kBraillePatterns; dots < cellOfPattern_.size()) {
+        work[used++] = cellOfPattern[dots];
+        continue;
+      }
+      if (u <= code::kSpace) {
+        work[used++] = static_cast<Byte>(u);
+        continue;
+      }
+    }
     cell.Clear();
     if (u >= kBraillePatterns && u < kBraillePatterns + cellOfPattern_.size()) {
       cell.Push(cellOfPattern_[u - kBraillePatterns]);
@@ -179,13 +140,22 @@ std::int32_t BrailleConverter::DecodeUnicode(const PropertyStore& properties, co
     used += cell.Size();
   }
   work[used] = code::kEnd;
-  DecodeCells(properties, work, used, output, capacity, true);
+  DecodeCells<kFast>(properties, work, used, output, capacity, true);
   return consumed;
 }
+template std::int32_t BrailleConverter::DecodePatterns<true>(const PropertyStore&, const char16_t*, std::int32_t, Byte*,
+                                                             std::int32_t, Byte*, std::int32_t) const;
+template std::int32_t BrailleConverter::DecodePatterns<false>(const PropertyStore&, const char16_t*, std::int32_t,
+                                                              Byte*, std::int32_t, Byte*, std::int32_t) const;
 
 std::int32_t BrailleConverter::Encode(const PropertyStore& properties, const Byte* input, Byte* output,
                                       std::int32_t capacity, bool* whole) const {
   return EncodeCells(properties, input, output, capacity, whole);
+}
+
+std::int32_t BrailleConverter::EncodeUnicodeStepByStep(const PropertyStore& properties, const Byte* input,
+                                                       char16_t* output, std::int32_t capacity, bool* whole) const {
+  return EncodeCells<char16_t, false>(properties, input, output, capacity, whole);
 }
 
 std::int32_t BrailleConverter::EncodeStepByStep(const PropertyStore& properties, const Byte* input, Byte* output,
@@ -211,14 +181,23 @@ std::int32_t BrailleConverter::EncodeCells(const PropertyStore& properties, cons
   // end). A word is measured first and written only when all of it fits, so
   // nothing after the terminator is touched; a word that fits even at the
   // most cells a step can write per byte it consumes (a consonant's and a
-  // vowel's cells, or a sign's after the number sign) is written at once.
+  // vowel's cells, or a sign's after the number sign) is written at once,
+  // and so is the rest of the input when it fits so with an indicator for
+  // every word.
   const std::int64_t cellsPerByte = 2 * longestCells_ + 1;
+  const std::int64_t inputLength = kFast ? static_cast<std::int64_t>(std::strlen(reinterpret_cast<const char*>(input))) : 0;
   for (const Byte* word = input;;) {
+    const std::int64_t room = capacity - 1 - length;
+    if (kFast && (cellsPerByte + 1) * (inputLength - (word - input)) + 1 <= room) {
+      length += EncodeRest(word, options, state, output + length);
+      output[length] = code::kEnd;
+      if (whole != nullptr) *whole = true;
+      break;
+    }
     const Byte* end = word;
     while (*end != code::kEnd && !IsDelimiter(*end)) ++end;
     const bool more = *end != code::kEnd;
     if (more) ++end;
-    const std::int64_t room = capacity - 1 - length;
     if (!kFast || cellsPerByte * (end - word) + 1 > room) {
       State trial = state;
       if (EncodeWord<Unit, kFast>(word, end, options, trial, static_cast<Unit*>(nullptr), room) < 0) break;
@@ -260,57 +239,21 @@ std::int64_t BrailleConverter::EncodeWord(const Byte* word, const Byte* end, con
     if (!put(prefix)) return -1;
   }
   Piece<Byte> unit;
-  Byte cells[kShortCellsMax + CellGroup::kMaxValue];
   for (const Byte* p = word; p < end;) {
-    std::int32_t written = 0;
-    if (const std::int32_t used = kFast ? ShortSyllable(p, end, cells, written) : 0) {
-      if (!put({cells, static_cast<std::size_t>(written)})) return -1;
-      p += used;
-      continue;
+    if (kFast) {
+      if (const PackedUnit shortUnit = ShortUnit(p, options, state); shortUnit.consumed > 0) {
+        Byte cells[kPackedMax];
+        for (std::int32_t i = 0; i < kPackedMax; ++i) cells[i] = static_cast<Byte>(shortUnit.units >> (8 * i));
+        if (!put({cells, static_cast<std::size_t>(shortUnit.count)})) return -1;
+        p += shortUnit.consumed;
+        continue;
+      }
     }
     unit.Clear();
     p += EncodeStep(p, end, options, state, unit);
     if (!put(unit.View())) return -1;
   }
   return count;
-}
-
-std::int32_t BrailleConverter::ShortSyllable(const Byte* p, const Byte* end, Byte* cells,
-                                            std::int32_t& written) const {
-  // The same look-ahead as EncodeStep's: past the word's end reads as the terminator.
-  const std::ptrdiff_t left = end - p;
-  const auto at = [&](std::ptrdiff_t i) { return i < left ? p[i] : code::kEnd; };
-  if (!IsLetter(p[0])) return 0;
-  const CellGroup& consonants = consonantGroups_[p[0]];
-  if (!consonants.complete) return 0;
-  const std::int32_t c = consonants.FindIndex(p);
-  if (c < 0) return 0;
-  const auto& consonant = consonants.entries[c];
-  const std::int32_t n = consonant.keyLength;
-  // Values are stored whole (kMaxValue cells each, within kShortCellsMax) and
-  // only their own cells counted.
-  const auto copy = [](const CellGroup::Entry& entry, Byte* out) {
-    std::copy(std::begin(entry.value), std::end(entry.value), out);
-    return static_cast<std::int32_t>(entry.size);
-  };
-  const Byte vowel = at(n);
-  if (!IsVowel(vowel)) {
-    cells[0] = kNoVowelCell;
-    written = 1 + copy(consonant, cells + 1);
-    return n;
-  }
-  const Byte next = at(n + 1);
-  if (vowel == code::kVowelA && !IsVowel(next) && next != code::kJoiner && next != code::kSeparator) {
-    written = copy(consonant, cells);
-    return n + 1;
-  }
-  const CellGroup& signs = vowelGroups_[vowel];
-  if (!signs.complete) return 0;
-  const std::int32_t v = signs.FindIndex(p + n);
-  written = copy(consonant, cells);
-  if (v < 0) return n;  // a vowel without a cell: left for the next unit
-  written += copy(signs.entries[v], cells + written);
-  return n + signs.entries[v].keyLength;
 }
 
 std::int32_t BrailleConverter::EncodeStep(const Byte* p, const Byte* end, const Options& options,
@@ -478,15 +421,32 @@ bool BrailleConverter::NumberWord(const Byte* p, const Options& options) const {
   return digit && notLetters;
 }
 
+template <bool kFast>
 std::int32_t BrailleConverter::DecodeCells(const PropertyStore& properties, const Byte* input, std::int32_t length,
                                            Byte* output, std::int32_t capacity, bool escapesPassed) const {
   const Options options{PropertyEquals(properties, LPX_KEY_NEMETH, "TRUE"),
                         PropertyEquals(properties, LPX_KEY_SUBSCRIPT, "TRUE"),
                         PropertyEquals(properties, LPX_KEY_SUPERSCRIPT, "TRUE")};
   ReadState state;
-  return RunLoop(input, length, output, capacity,
-                 [&](const Byte* p, Piece<Byte>& unit) { return DecodeStep(p, options, escapesPassed, state, unit); });
+  const auto step = [&](const Byte* p, Piece<Byte>& unit) { return DecodeStep(p, options, escapesPassed, state, unit); };
+  if constexpr (!kFast) {
+    return RunLoop(input, length, output, capacity, step);
+  } else {
+    BufferSink<Byte> sink(output, capacity);
+    if (!sink.Usable()) return 0;
+    // Runs of the reader's shortcuts, each while its longest output fits;
+    // where one declines, DecodeStep takes the step.
+    const auto shortRun = [&](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
+      return ReadRun(p, count, out, last, options, state);
+    };
+    const auto shortStep = [&](const Byte* p, Byte* out) { return ReadRun(p, 1, out, out, options, state); };
+    return RunLoopWithShortRuns(input, length, sink, kPackedMax, shortRun, shortStep, step);
+  }
 }
+template std::int32_t BrailleConverter::DecodeCells<true>(const PropertyStore&, const Byte*, std::int32_t, Byte*,
+                                                          std::int32_t, bool) const;
+template std::int32_t BrailleConverter::DecodeCells<false>(const PropertyStore&, const Byte*, std::int32_t, Byte*,
+                                                           std::int32_t, bool) const;
 
 std::int32_t BrailleConverter::DecodeStep(const Byte* p, const Options& options, bool escapesPassed,
                                           ReadState& state, Piece<Byte>& unit) const {
