@@ -320,6 +320,77 @@ TEST(ShortSteps, KeyboardDecodingMatchesTheStepByStepRunAtEveryCapacityAndLength
   cuts(inscriptLong, inscriptRun, inscriptStep, "INSCRIPT decoding");
 }
 
+// INSCRIPT's runs take ordinary keys a key at a time in stages of a few
+// hundred units; each key where a run stops, and each step the run must leave
+// whole, is met at every place around the stages' ends, cut at every length
+// around it and with the output ending around it.
+TEST(ShortSteps, InscriptRunsStopWhereTheStepsDecideAtEveryPlace) {
+  const InscriptConverter& inscript = Converters().inscript;
+  const PropertyStore standard;
+  const auto step = [&](const Byte* p, Piece<Byte>& piece) {
+    return inscript.DecodeStep(p, piece, InscriptConverter::Language::kStandard);
+  };
+  // Consonants with signs, with the halant before a consonant and before a
+  // blank, with the inherent a; vowels and signs: all taken by the runs.
+  const std::string ordinary = "kjfmel vfxhe idjrlg cdlj yjd ;ehk D Ex, ugr.9 ";
+  struct Case {
+    const char* keys;
+    const char* what;
+  };
+  const Case cases[] = {
+      {"kdd", "the halant doubled"},
+      {"kdr", "a vowel sign after the halant"},
+      {"kdE", "an independent vowel after the halant"},
+      {"kdD", "a key both vowel and vowel sign after the halant"},
+      {"kd", "the halant at the end"},
+      {"k]e", "a consonant of two keys"},
+      {"kr]", "a vowel sign of two keys"},
+      {"+]", "a vowel of two keys"},
+      {"$e", "the dead ra with a sign"},
+      {"$k", "the dead ra bare"},
+      {"k#k", "ra as a cluster's second member"},
+      {"k^k", "a non-joiner after a consonant"},
+      {"k&", "a joiner after a consonant"},
+      {"k\n\n", "controls after a consonant"},
+      {"]", "a key that types nothing"},
+      {"d", "the halant alone"},
+      {"\xC8k", "a byte from 128 up"},
+      {"k", "a consonant at the end"},
+  };
+  std::string text;
+  while (text.size() < 700) text += ordinary;
+  for (const Case& c : cases) {
+    for (std::size_t at = 0; at < 320; ++at) {
+      const std::string keys = text.substr(0, at) + c.keys + text.substr(0, 40);
+      const std::basic_string<Byte> input(keys.begin(), keys.end());
+      const auto size = static_cast<std::int32_t>(input.size());
+      std::basic_string<Byte> full(input.size() * 4 + 16, Byte{0});
+      RunLoop(input.c_str(), -1, full.data(), static_cast<std::int32_t>(full.size()), step);
+      const std::int32_t fullLength = UnitLength(full.c_str());
+      // Whole; cut around the case's keys; with the output ending around the case's output.
+      std::basic_string<Byte> head(at * 4 + 16, Byte{0});
+      RunLoop(input.c_str(), static_cast<std::int32_t>(at), head.data(), static_cast<std::int32_t>(head.size()), step);
+      const std::int32_t before = UnitLength(head.c_str());
+      std::vector<std::pair<std::int32_t, std::int32_t>> tries = {{size, fullLength + 2}};
+      for (std::int32_t d = -3; d <= 6; ++d) {
+        if (const std::int32_t length = static_cast<std::int32_t>(at) + d; length >= 0 && length <= size) {
+          tries.emplace_back(length, fullLength + 2);
+        }
+        if (const std::int32_t capacity = before + 1 + d; capacity >= 0) tries.emplace_back(size, capacity);
+      }
+      for (const auto& [length, capacity] : tries) {
+        std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+        std::basic_string<Byte> actual = expected;
+        const std::int32_t expectedUsed = RunLoop(input.c_str(), length, expected.data(), capacity, step);
+        ASSERT_EQ(inscript.Decode(input.c_str(), length, actual.data(), capacity, standard), expectedUsed)
+            << c.what << " after " << at << " keys, " << length << " read, capacity " << capacity;
+        ASSERT_EQ(actual, expected) << c.what << " after " << at << " keys, " << length << " read, capacity "
+                                    << capacity;
+      }
+    }
+  }
+}
+
 // Internal code for the encoders: the decoders' output of random text, then
 // bytes the decoders never write (1 to 255 at random) and the bytes around
 // the romanisation's separators and nukta pairs, so that every cell, pair,
