@@ -92,7 +92,7 @@ std::int32_t Iso15919Converter::Decode(const char16_t* input, std::int32_t lengt
   const auto shortRun = [this](const char16_t* p, std::int32_t count, Byte* out, const Byte* last) {
     return decodeRun_.Run(p, count - 1, out, last);
   };
-  return RunLoopWithShortRuns(input, length, sink, kShortStepMax, shortRun, shortStep, step);
+  return RunResolvedWithShortRuns(input, length, sink, kShortStepMax, shortRun, shortStep, step);
 }
 
 }  // namespace tirmok

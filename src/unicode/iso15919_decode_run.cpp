@@ -25,23 +25,14 @@ RomanisedDecodeRun::RomanisedDecodeRun(const WideMappingTable& table, char16_t (
       if (seconds.size() < kClasses - 1) seconds.push_back(second);
     }
   }
-  // Pages holding a unit whose small letter has a row or a class.
-  rows_.assign(256, 0);
-  classes_.assign(256, 0);
-  for (std::uint32_t page = 0; page < 256; ++page) {
-    bool used = false;
-    for (std::uint32_t low = 0; low < 256 && !used; ++low) {
-      const char16_t small = lower(static_cast<char16_t>(page << 8 | low));
-      used = rowOf[small] != 0 || classOf[small] != 0;
-    }
-    if (!used) continue;
-    pageBase_[page] = static_cast<std::uint32_t>(rows_.size());
-    for (std::uint32_t low = 0; low < 256; ++low) {
-      const char16_t small = lower(static_cast<char16_t>(page << 8 | low));
-      rows_.push_back(rowOf[small]);
-      classes_.push_back(classOf[small]);
-    }
+  // Units whose small letter has a row or a class, up to the last of them.
+  std::vector<std::uint16_t> units(kUnits + 1, 0);  // one past the last unit: neither
+  for (std::uint32_t unit = 0; unit < kUnits; ++unit) {
+    const char16_t small = lower(static_cast<char16_t>(unit));
+    units[unit] = static_cast<std::uint16_t>(rowOf[small] | classOf[small] << 8);
+    if (units[unit] != 0) last_ = unit + 1;
   }
+  units_.assign(units.begin(), units.begin() + last_ + 1);
   // Each row's match before each class, by the table's own lookup.
   cells_.assign(firsts.size() * kClasses, kStopped);
   for (std::size_t row = 1; row < firsts.size(); ++row) {

@@ -1,7 +1,7 @@
 // RomanisedDecodeRun: runs of ordinary ISO 15919 text read a UTF-16 unit at a time, capitals as small letters.
 #pragma once
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -39,8 +39,8 @@ class RomanisedDecodeRun {
     return RunByUnits(p, count, out, last, [this](const char16_t* q, std::uint32_t taking, Byte* s) -> UnitResult {
       // The cell of this unit and the next unit's class are read whatever the
       // state; the second unit of a step is the empty cell.
-      const std::uint32_t row = rows_[Index(q[0])];
-      const std::uint32_t cls = classes_[Index(q[1])];
+      const std::uint32_t row = units_[std::min<std::uint32_t>(q[0], last_)] & 0xFFu;
+      const std::uint32_t cls = units_[std::min<std::uint32_t>(q[1], last_)] >> 8;
       const std::uint32_t cell = cells_[row * kClasses + cls] & (taking - 1u);
       s[0] = static_cast<Byte>(cell);
       s[1] = static_cast<Byte>(cell >> 8);
@@ -50,12 +50,6 @@ class RomanisedDecodeRun {
   }
 
  private:
-  // The units are looked up through pages of 256: the pages where a key's
-  // unit or a unit lower-cased to one lies have their own; every other page
-  // shares page 0, where units begin no key (row 0) and are the second unit
-  // of none (class 0).
-  std::uint32_t Index(char16_t unit) const { return pageBase_[unit >> 8] + (unit & 0xFFu); }
-
   // A cell: the code's two bytes, its size, whether the step takes the next
   // unit, whether the run stops before this unit. Row 0's cells stop; the
   // last class stops every row (second units beyond the classes that fit).
@@ -65,9 +59,10 @@ class RomanisedDecodeRun {
   static constexpr int kStopShift = 19;
   static constexpr std::uint32_t kStopped = 1u << kStopShift;
 
-  std::array<std::uint32_t, 256> pageBase_{};
-  std::vector<std::uint8_t> rows_;
-  std::vector<std::uint8_t> classes_;
+  // By unit, its small letter's row and, above it, its class, up to the
+  // last unit that has either; every unit from `last_` on has neither.
+  std::vector<std::uint16_t> units_;
+  std::uint32_t last_ = 0;
   std::vector<std::uint32_t> cells_;
 };
 
