@@ -325,6 +325,126 @@ TEST(ShortSteps, KeyboardDecodingMatchesTheStepByStepRunAtEveryCapacityAndLength
   cuts(inscriptLong, inscriptRun, inscriptStep, "INSCRIPT decoding");
 }
 
+std::basic_string<Byte> Keys(std::string_view keys) { return {keys.begin(), keys.end()}; }
+
+// A text where a run stops or must leave a step whole, and why.
+template <class Unit>
+struct RunCase {
+  std::basic_string<Unit> text;
+  const char* what;
+};
+
+// Runs take ordinary text a unit at a time in stages of a few hundred units:
+// each case is met at every place of `ordinary` text up to past the first
+// stages' ends, whole, cut at every length around it, and with the output
+// ending around it. `fast(input, length, out, capacity)` must give what
+// `reference` gives.
+template <class Unit, class Fast, class Reference>
+void ExpectSameAtEveryPlace(const std::basic_string<Unit>& ordinary, std::span<const RunCase<Unit>> cases, Fast&& fast,
+                            Reference&& reference) {
+  std::basic_string<Unit> text;
+  while (text.size() < 700) text += ordinary;
+  for (const RunCase<Unit>& c : cases) {
+    for (std::size_t at = 0; at < 320; ++at) {
+      const std::basic_string<Unit> input = text.substr(0, at) + c.text + text.substr(0, 40);
+      const auto size = static_cast<std::int32_t>(input.size());
+      std::basic_string<Byte> full(input.size() * 4 + 16, Byte{0});
+      reference(input.c_str(), size, full.data(), static_cast<std::int32_t>(full.size()));
+      const std::int32_t fullLength = UnitLength(full.c_str());
+      std::basic_string<Byte> head(at * 4 + 16, Byte{0});
+      reference(input.c_str(), static_cast<std::int32_t>(at), head.data(), static_cast<std::int32_t>(head.size()));
+      const std::int32_t before = UnitLength(head.c_str());
+      std::vector<std::pair<std::int32_t, std::int32_t>> tries = {{size, fullLength + 2}};
+      for (std::int32_t d = -3; d <= 6; ++d) {
+        if (const std::int32_t length = static_cast<std::int32_t>(at) + d; length >= 0 && length <= size) {
+          tries.emplace_back(length, fullLength + 2);
+        }
+        if (const std::int32_t capacity = before + 1 + d; capacity >= 0) tries.emplace_back(size, capacity);
+      }
+      for (const auto& [length, capacity] : tries) {
+        std::basic_string<Byte> expected(static_cast<std::size_t>(capacity) + 4, Byte{0x7E});
+        std::basic_string<Byte> actual = expected;
+        const std::int32_t expectedUsed = reference(input.c_str(), length, expected.data(), capacity);
+        ASSERT_EQ(fast(input.c_str(), length, actual.data(), capacity), expectedUsed)
+            << c.what << " after " << at << " units, " << length << " read, capacity " << capacity;
+        ASSERT_EQ(actual, expected) << c.what << " after " << at << " units, " << length << " read, capacity "
+                                    << capacity;
+      }
+    }
+  }
+}
+
+TEST(ShortSteps, InscriptRunsStopWhereTheStepsDecideAtEveryPlace) {
+  const InscriptConverter& inscript = Converters().inscript;
+  const PropertyStore standard;
+  // Consonants with signs, with the halant before a consonant and before a
+  // blank, with the inherent a; vowels and signs: all taken by the runs.
+  const std::basic_string<Byte> ordinary = Keys("kjfmel vfxhe idjrlg cdlj yjd ;ehk D Ex, ugr.9 ");
+  const RunCase<Byte> cases[] = {
+      {Keys("kdd"), "the halant doubled"},
+      {Keys("kdr"), "a vowel sign after the halant"},
+      {Keys("kdE"), "an independent vowel after the halant"},
+      {Keys("kdD"), "a key both vowel and vowel sign after the halant"},
+      {Keys("kd"), "the halant at the end"},
+      {Keys("k]e"), "a consonant of two keys"},
+      {Keys("kr]"), "a vowel sign of two keys"},
+      {Keys("+]"), "a vowel of two keys"},
+      {Keys("$e"), "the dead ra with a sign"},
+      {Keys("$k"), "the dead ra bare"},
+      {Keys("k#k"), "ra as a cluster's second member"},
+      {Keys("k^k"), "a non-joiner after a consonant"},
+      {Keys("k&"), "a joiner after a consonant"},
+      {Keys("k\n\n"), "controls after a consonant"},
+      {Keys("]"), "a key that types nothing"},
+      {Keys("d"), "the halant alone"},
+      {Keys("\xC8k"), "a byte from 128 up"},
+      {Keys("k"), "a consonant at the end"},
+  };
+  ExpectSameAtEveryPlace<Byte>(
+      ordinary, cases,
+      [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) { return inscript.Decode(in, n, out, cap, standard); },
+      [&](const Byte* in, std::int32_t n, Byte* out, std::int32_t cap) {
+        return RunLoop(in, n, out, cap, [&](const Byte* p, Piece<Byte>& piece) {
+          return inscript.DecodeStep(p, piece, InscriptConverter::Language::kStandard);
+        });
+      });
+}
+
+TEST(ShortSteps, RomanisationRunsStopWhereTheStepsDecideAtEveryPlace) {
+  const Iso15919Converter& iso = Converters().iso15919;
+  // Letters with and without marks, aspirates and diphthongs, the separator
+  // and punctuation, in small letters and capitals: all taken by the runs.
+  const std::u16string ordinary = u"ājñādaṁḍamu siṁhō Kaṁsakāruḍu vēgavaṁtamavutuṁdi, ṬHAKKU phraṁḍu ḍril– Aitē ";
+  const RunCase<char16_t> cases[] = {
+      {u"dr\u0325ṣṭi", "a key whose longer key has three units"},
+      {u"r\u0325\u0304", "a key of three units"},
+      {u"R\u0325\u0304", "a key of three units in capitals"},
+      {u"10", "a number sign's first digits"},
+      {u"1000", "a number sign of four units"},
+      {u"k\n\n\tk", "controls"},
+      {std::u16string(40, u'\t') + u"k", "more controls than one step takes"},
+      {u"\u0C15k", "a letter no key holds"},
+      {u"\U0001F600", "a surrogate pair"},
+      {u"ka:hi:u", "separators"},
+      {u"ṭ\u0323h", "the nukta alone"},
+      {u"Rs", "a key with a capital"},
+      {u"\u014Dm\u0310", "om"},
+      {u"\u2019\u201D", "quotation marks"},
+      {u"k", "a letter at the end"},
+      {u"K", "a capital at the end"},
+  };
+  ExpectSameAtEveryPlace<char16_t>(
+      ordinary, cases,
+      [&](const char16_t* in, std::int32_t n, Byte* out, std::int32_t cap) { return iso.Decode(in, n, out, cap); },
+      // The plain steps on the lower-cased text, which ends after the units read.
+      [&](const char16_t* in, std::int32_t n, Byte* out, std::int32_t cap) {
+        std::u16string lowered(in, static_cast<std::size_t>(n));
+        LowerLatin(lowered);
+        return RunLoop(lowered.c_str(), -1, out, cap,
+                       [&](const char16_t* p, Piece<Byte>& piece) { return iso.DecodeStep(p, piece); });
+      });
+}
+
 // Internal code for the encoders: the decoders' output of random text, then
 // bytes the decoders never write (1 to 255 at random) and the bytes around
 // the romanisation's separators and nukta pairs, so that every cell, pair,

@@ -83,7 +83,7 @@ bool CollationStream::Step() {
   return true;
 }
 
-std::optional<std::int32_t> CompareStreamsFromStart(const ConverterSet& converters, const void* string1,
+StreamedOrder CompareStreamsFromStart(const ConverterSet& converters, const void* string1,
                                                     std::int32_t length1, Format format1, const void* string2,
                                                     std::int32_t length2, Format format2) {
   CollationStream a(converters, string1, length1, format1);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 #include "collation/unit_order.h"
@@ -94,16 +95,33 @@ class CollationStream {
   bool ended_ = false;
 };
 
+// A streamed comparison's answer: -1, 0 or 1, or none when the full
+// comparison must decide. It is one 32-bit word, returned in a register: an
+// optional's two fields, written apart and read as one, cost a stalled load
+// on every comparison.
+class StreamedOrder {
+ public:
+  constexpr StreamedOrder(std::nullopt_t) : order_(kNone) {}
+  constexpr StreamedOrder(std::int32_t order) : order_(order) {}
+  constexpr bool has_value() const { return order_ != kNone; }
+  constexpr explicit operator bool() const { return has_value(); }
+  constexpr std::int32_t operator*() const { return order_; }
+
+ private:
+  static constexpr std::int32_t kNone = std::numeric_limits<std::int32_t>::min();
+  std::int32_t order_;
+};
+
 // CompareStreams once the first units have not decided: the streams go on
 // from the start.
-std::optional<std::int32_t> CompareStreamsFromStart(const ConverterSet& converters, const void* string1,
+StreamedOrder CompareStreamsFromStart(const ConverterSet& converters, const void* string1,
                                                     std::int32_t length1, Format format1, const void* string2,
                                                     std::int32_t length2, Format format2);
 
 // Compares two operands by their streams in Telugu dictionary order, the
 // same way as comparing their full collation strings. Empty when a format is
 // not streamed or a stream gave up: the full comparison decides then.
-inline std::optional<std::int32_t> CompareStreams(const ConverterSet& converters, const void* string1,
+inline StreamedOrder CompareStreams(const ConverterSet& converters, const void* string1,
                                                   std::int32_t length1, Format format1, const void* string2,
                                                   std::int32_t length2, Format format2) {
   if (!CollationStream::Handles(format1) || !CollationStream::Handles(format2)) return std::nullopt;

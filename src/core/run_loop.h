@@ -133,11 +133,12 @@ inline constexpr std::int32_t kShortUtf8Max = 3 * kShortStepMax;
 // within the next `count` units and `out` has not passed `last` (so that each
 // step, of at most `shortMax` units, fits), and returns what those whole
 // steps consumed and wrote, and nothing more (see RunByUnits).
+//
+// RunResolvedWithShortRuns is the same for a `length` already resolved (no
+// more than the string's length), for callers that needed it first.
 template <class In, class Sink, class ShortRun, class ShortStep, class Step>
-std::int32_t RunLoopWithShortRuns(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
-                                  ShortRun&& shortRun, ShortStep&& shortStep, Step&& step) {
-  if (input == nullptr) return 0;
-  length = ResolveLength(input, length);
+std::int32_t RunResolvedWithShortRuns(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
+                                      ShortRun&& shortRun, ShortStep&& shortStep, Step&& step) {
   Piece<typename Sink::UnitType> piece;
   std::int32_t position = 0;
   while (position < length) {
@@ -170,6 +171,13 @@ std::int32_t RunLoopWithShortRuns(const In* input, std::int32_t length, Sink& si
     position += used;
   }
   return position;
+}
+
+template <class In, class Sink, class ShortRun, class ShortStep, class Step>
+std::int32_t RunLoopWithShortRuns(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
+                                  ShortRun&& shortRun, ShortStep&& shortStep, Step&& step) {
+  if (input == nullptr) return 0;
+  return RunResolvedWithShortRuns(input, ResolveLength(input, length), sink, shortMax, shortRun, shortStep, step);
 }
 
 // What RunByUnits' `unit` did at one input unit: the units it wrote, whether

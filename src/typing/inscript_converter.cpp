@@ -56,7 +56,9 @@ InscriptConverter::InscriptConverter()
       consonants_(KeyTable(inscript::ConsonantRows())),
       signs_(KeyTable(inscript::SignRows())),
       shortcuts_({consonants_, vowelSigns_, vowels_, signs_, kHalantKey, {kSecondRaKey, kNonJoinerKey, kJoinerKey},
-                  {&vowels_, &vowelSigns_}, {}}) {}
+                  {&vowels_, &vowelSigns_}, {}}),
+      run_({consonants_, vowelSigns_, vowels_, signs_, kHalantKey, {kSecondRaKey, kNonJoinerKey, kJoinerKey},
+            {kDeadRaKey}}) {}
 
 InscriptConverter::Language InscriptConverter::LanguageOf(const PropertyStore& properties) {
   if (PropertyEquals(properties, LPX_KEY_LANGUAGE, "BENGALI")) return Language::kBengali;
@@ -71,14 +73,20 @@ std::int32_t InscriptConverter::Decode(const Byte* input, std::int32_t length, B
   const Language language = LanguageOf(properties);
   const auto step = [this, language](const Byte* p, Piece<Byte>& piece) { return DecodeStep(p, piece, language); };
   if (language != Language::kStandard) return RunLoop(input, length, output, capacity, step);
-  // The standard layout retypes nothing: consonants with their vowel sign,
-  // halant or inherent a, vowels and signs in place (KeyShortcuts), except the
-  // dead ra, which never takes the a; the rest step by step.
+  // The standard layout retypes nothing: runs of ordinary keys a key at a
+  // time (InscriptRun); then consonants with their vowel sign, halant or
+  // inherent a, vowels and signs in place (KeyShortcuts), except the dead ra,
+  // which never takes the a; the rest step by step.
+  const auto shortRun = [this](const Byte* p, std::int32_t count, Byte* out, const Byte* last) {
+    return run_.Run(p, count, out, last);
+  };
   const auto shortStep = [this](const Byte* p, Byte* out) -> ShortStepResult {
     if (p[0] == kDeadRaKey) return {0, 0};
     return shortcuts_.Step(p, out);
   };
-  return RunLoopWithShortSteps(input, length, output, capacity, shortStep, step);
+  BufferSink<Byte> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return RunLoopWithShortRuns(input, length, sink, kShortStepMax, shortRun, shortStep, step);
 }
 
 // A consonant key and what its next keys make of it: its vowel sign, dead

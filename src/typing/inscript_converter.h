@@ -7,6 +7,7 @@
 #include "core/mapping_table.h"
 #include "core/piece.h"
 #include "core/properties.h"
+#include "typing/inscript_run.h"
 #include "typing/key_shortcuts.h"
 
 namespace tirmok {
@@ -42,6 +43,7 @@ class InscriptConverter {
   MappingTable consonants_;
   MappingTable signs_;
   KeyShortcuts shortcuts_;  // made from the tables above, so declared after them
+  InscriptRun run_;
 };
 
 }  // namespace tirmok

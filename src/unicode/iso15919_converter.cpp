@@ -1,8 +1,8 @@
 // Iso15919Converter: internal code <-> ISO 15919 romanisation in UTF-16.
 #include "unicode/iso15919_converter.h"
 
-#include <exception>
-#include <string>
+#include <algorithm>
+#include <cstddef>
 
 #include "core/escape.h"
 #include "core/run_loop.h"
@@ -35,7 +35,12 @@ WideMappingTable Iso15919Table() {
 }  // namespace
 
 Iso15919Converter::Iso15919Converter()
-    : table_(Iso15919Table()), shortcuts_(table_, SeparatesFollowingHa), decodeShortcuts_(table_) {}
+    : table_(Iso15919Table()),
+      shortcuts_(table_, SeparatesFollowingHa),
+      decodeShortcuts_(table_),
+      decodeRun_(table_, LowerLatin) {
+  for (const auto& entry : table_.RightKeyed().Entries()) longestKey_ = std::max(longestKey_, entry.key.size);
+}
 
 std::int32_t Iso15919Converter::EncodeStep(const Byte* p, Piece<char16_t>& piece) const {
   if (const std::int32_t used = EncodeRomanisedMatch(table_, p, piece, SeparatesFollowingHa)) return used;
@@ -64,20 +69,30 @@ std::int32_t Iso15919Converter::Decode(const char16_t* input, std::int32_t lengt
   if (!sink.Usable() || input == nullptr) return 0;
   length = ResolveLength(input, length);
   if (length <= 0) return 0;
-  // Capitals are read as their small letters. The lower-cased copy belongs to
-  // this call and ends after `length` units, so no text is matched across
-  // that point.
-  std::u16string lowered;
-  try {
-    lowered.assign(input, static_cast<std::size_t>(length));
-  } catch (const std::exception&) {
-    return 0;  // no memory for the copy: nothing decoded, the output stays empty
-  }
-  LowerLatin(lowered);
-  return RunLoopWithShortSteps(
-      lowered.c_str(), length, sink, kShortStepMax,
-      [this](const char16_t* p, Byte* out) { return decodeShortcuts_.Step(p, out); },
-      [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  // Capitals are read as their small letters, and no text is matched across
+  // the end of the `length` units: the steps read lower-cased copies of the
+  // text from where they stand, ending there. A copy holds all that a step
+  // reads: its longest key, or after a control a run of at most 31 controls.
+  static constexpr std::ptrdiff_t kWindow = 63;
+  static_assert(Units<char16_t>::kMax < kWindow && 31 < kWindow);
+  const char16_t* const end = input + length;
+  const auto step = [this, end](const char16_t* p, Piece<Byte>& piece) {
+    char16_t lowered[kWindow + 1];
+    const std::ptrdiff_t n = std::min<std::ptrdiff_t>(IsControl(p[0]) ? kWindow : longestKey_, end - p);
+    for (std::ptrdiff_t i = 0; i < n; ++i) lowered[i] = LowerLatin(p[i]);
+    lowered[n] = 0;
+    return DecodeStep(lowered, piece);
+  };
+  // The short step reads two units at most (keys of one or two units).
+  const auto shortStep = [this, end](const char16_t* p, Byte* out) {
+    const char16_t lowered[] = {LowerLatin(p[0]), end - p > 1 ? LowerLatin(p[1]) : char16_t{0}, 0};
+    return decodeShortcuts_.Step(lowered, out);
+  };
+  // The runs read the unit after each of theirs, so the last unit is left to the steps.
+  const auto shortRun = [this](const char16_t* p, std::int32_t count, Byte* out, const Byte* last) {
+    return decodeRun_.Run(p, count - 1, out, last);
+  };
+  return RunResolvedWithShortRuns(input, length, sink, kShortStepMax, shortRun, shortStep, step);
 }
 
 }  // namespace tirmok

@@ -7,6 +7,7 @@
 #include "core/mapping_table.h"
 #include "core/piece.h"
 #include "core/table_steps.h"
+#include "unicode/iso15919_decode_run.h"
 #include "unicode/iso15919_tables.h"
 
 namespace tirmok {
@@ -40,6 +41,8 @@ class Iso15919Converter {
   WideMappingTable table_;
   RomanisedShortcuts<char16_t> shortcuts_;
   LatinDecodeShortcuts<char16_t> decodeShortcuts_;
+  RomanisedDecodeRun decodeRun_;
+  std::int32_t longestKey_ = 0;  // in units, of the keys Decode reads
 };
 
 }  // namespace tirmok
