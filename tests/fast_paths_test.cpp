@@ -730,7 +730,7 @@ std::vector<std::basic_string<Byte>> BrailleWritingSamples(std::mt19937& random)
     return std::basic_string<Byte>(code.begin(), code.end());
   };
   std::basic_string<Byte> words;
-  for (std::size_t i = 0; i < WordSample().size() && words.size() < 2500; i += 7) {
+  for (std::size_t i = 0; i < WordSample().size() && words.size() < 900; i += 7) {
     words += internal(WordSample()[i]) + static_cast<Byte>(i % 5 == 0 ? '\n' : ' ');
   }
   samples.push_back(words);
@@ -739,13 +739,13 @@ std::vector<std::basic_string<Byte>> BrailleWritingSamples(std::mt19937& random)
     const auto x = static_cast<Byte>(b);
     const Byte around[] = {x, ' ', 122, x, 100, ' ', x, 122, 100, x, 101, ' ', 122, 100, x, ' ', 76, x, 77, ' '};
     everyByte.append(around, std::size(around));
-    if (everyByte.size() > 600) {
+    if (everyByte.size() > 250) {
       samples.push_back(everyByte);
       everyByte.clear();
     }
   }
   samples.push_back(everyByte);
-  for (int i = 0; i < 40; ++i) {
+  for (int i = 0; i < 30; ++i) {
     std::basic_string<Byte> code = RandomInternal(random) + internal(" 12-3 \"") + RandomInternal(random);
     code.erase(std::find(code.begin(), code.end(), Byte{0}), code.end());
     samples.push_back(code);
@@ -795,7 +795,7 @@ std::vector<std::string> BrailleReadingSamples(std::mt19937& random, const Prope
   std::vector<std::string> samples;
   const BrailleConverter& braille = Converters().braille;
   std::string words;
-  for (std::size_t i = 3; i < WordSample().size() && words.size() < 1500; i += 11) words += WordSample()[i] + " ";
+  for (std::size_t i = 3; i < WordSample().size() && words.size() < 1200; i += 11) words += WordSample()[i] + " ";
   const std::string code = test::ToBytes(words, "UTF-8", "LPXCODE");
   std::string cells(code.size() * 12 + 64, '\0');
   braille.EncodeStepByStep(properties, reinterpret_cast<const Byte*>(code.c_str()),
@@ -805,6 +805,10 @@ std::vector<std::string> BrailleReadingSamples(std::mt19937& random, const Prope
   for (char c = ' '; c <= '_'; ++c) {
     for (const char* before : {"", "K", "@", "#", "#A", "8", "KI", "^", ";"}) everyCell += std::string(before) + c + "A ";
     everyCell += std::string(1, c) + c + "K" + c + "\t";
+    if (everyCell.size() > 250) {
+      samples.push_back(everyCell);
+      everyCell.clear();
+    }
   }
   samples.push_back(everyCell);
   static const char kOthers[] = {' ', ' ', '\n', '\t', '\x01', '\x7F', 'a', '\xC0', '\xFF'};

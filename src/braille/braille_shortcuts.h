@@ -29,8 +29,11 @@ class PairKeys {
 
   void Build(const KeyedArray<Byte, Byte>& array);
 
-  // `p` is terminated and its first unit is not the terminator.
-  const Entry& At(const Byte* p) const { return entries_[p[0] * classes_ + secondClass_[p[1]]]; }
+  // `p` is terminated; nothing is read past its terminator.
+  const Entry& At(const Byte* p) const {
+    const Byte first = p[0];
+    return entries_[first * classes_ + secondClass_[first != code::kEnd ? p[1] : code::kEnd]];
+  }
 
  private:
   std::array<std::uint8_t, 256> secondClass_{};
