@@ -390,11 +390,16 @@ std::int32_t CompareInModule(ConverterModule& module, const void* string1, Forma
   const std::int64_t n1 = MeasureInput(string1, format1);
   const std::int64_t n2 = MeasureInput(string2, format2);
   if (RequiredCapacity(std::max(n1, n2)) > std::numeric_limits<std::int32_t>::max()) return 0;
-  const auto compare = [&](const void* first, const void* second) -> std::int32_t {
+  // The lengths are taken by value: taken by reference, the measuring loop
+  // above kept its count in memory, a store and a reload for every unit of a
+  // 16-bit operand.
+  const auto length1 = static_cast<std::int32_t>(n1);
+  const auto length2 = static_cast<std::int32_t>(n2);
+  const auto compare = [&module, length1, length2, format1, format2](const void* first,
+                                                                     const void* second) -> std::int32_t {
     std::lock_guard<ModuleLock> lock(module.moduleLock);
     std::int32_t order = 0;  // when the buffers cannot be had
-    CompareReserved(module.converters, module.scratch, first, static_cast<std::int32_t>(n1), format1, second,
-                    static_cast<std::int32_t>(n2), format2, order);
+    CompareReserved(module.converters, module.scratch, first, length1, format1, second, length2, format2, order);
     return order;
   };
   // Aligned copies where a 16-bit operand is not aligned; the common call
