@@ -85,7 +85,7 @@ void GlyphReader::Resolve(const std::function<Lookups(const Byte*)>& lookup) {
     terminated.push_back(0);
     lookups_[number[i]] = lookup(terminated.data());
   }
-  building_.clear();
+  std::vector<Building>().swap(building_);  // the build nodes are not needed once read; give their memory back
 }
 
 }  // namespace tirmok
