@@ -177,31 +177,31 @@ struct Tables512 {
   Byte signFirst, signLast;
 };
 
-TIRMOK_AVX512 [[gnu::always_inline]] inline Table512 Load(const std::array<Byte, 256>& table) {
+[[gnu::always_inline]] TIRMOK_AVX512 inline Table512 Load(const std::array<Byte, 256>& table) {
   return {{_mm512_loadu_si512(table.data()), _mm512_loadu_si512(table.data() + 64),
            _mm512_loadu_si512(table.data() + 128), _mm512_loadu_si512(table.data() + 192)}};
 }
 
-TIRMOK_AVX512 [[gnu::always_inline]] inline Tables512 Load(const T& t) {
+[[gnu::always_inline]] TIRMOK_AVX512 inline Tables512 Load(const T& t) {
   return {Load(t.freshFirst), Load(t.freshSecond), Load(t.takenFirst), Load(t.props), Load(t.keeps),
           t.signFirst, t.signLast};
 }
 
 // A table looked up for 64 codes.
-TIRMOK_AVX512 [[gnu::always_inline]] inline __m512i Lookup(const Table512& table, __m512i codes) {
+[[gnu::always_inline]] TIRMOK_AVX512 inline __m512i Lookup(const Table512& table, __m512i codes) {
   const __m512i low = _mm512_permutex2var_epi8(table.quarter[0], codes, table.quarter[1]);
   const __m512i high = _mm512_permutex2var_epi8(table.quarter[2], codes, table.quarter[3]);
   return _mm512_mask_blend_epi8(_mm512_movepi8_mask(codes), low, high);
 }
 
-TIRMOK_AVX512 [[gnu::always_inline]] inline __m512i Set8(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
-TIRMOK_AVX512 [[gnu::always_inline]] inline __m512i Set16(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
+[[gnu::always_inline]] TIRMOK_AVX512 inline __m512i Set8(int v) { return _mm512_set1_epi8(static_cast<char>(v)); }
+[[gnu::always_inline]] TIRMOK_AVX512 inline __m512i Set16(int v) { return _mm512_set1_epi16(static_cast<short>(v)); }
 
-TIRMOK_AVX512 [[gnu::always_inline]] inline Mask Test(__m512i v, Byte bit) { return _mm512_test_epi8_mask(v, Set8(bit)); }
+[[gnu::always_inline]] TIRMOK_AVX512 inline Mask Test(__m512i v, Byte bit) { return _mm512_test_epi8_mask(v, Set8(bit)); }
 
 // Decodes the lanes of `codes` (the first `count` hold units) and writes
 // their steps; returns the plan.
-TIRMOK_AVX512 [[gnu::always_inline]] inline LanePlan DecodeLanes(const Tables512& t, __m512i codes, std::int32_t count, std::int32_t processed, Byte* out,
+[[gnu::always_inline]] TIRMOK_AVX512 inline LanePlan DecodeLanes(const Tables512& t, __m512i codes, std::int32_t count, std::int32_t processed, Byte* out,
                                    std::int32_t& written) {
   const Mask units = _bzhi_u64(~Mask{0}, static_cast<unsigned>(count));
   const __m512i props = _mm512_maskz_mov_epi8(units, Lookup(t.props, codes));
@@ -239,7 +239,7 @@ TIRMOK_AVX512 [[gnu::always_inline]] inline LanePlan DecodeLanes(const Tables512
   return plan;
 }
 
-TIRMOK_AVX512 [[gnu::always_inline]] inline BlockSteps Avx512Utf8Block(const Tables512& t, const Byte* p, Byte* out, bool& whole) {
+[[gnu::always_inline]] TIRMOK_AVX512 inline BlockSteps Avx512Utf8Block(const Tables512& t, const Byte* p, Byte* out, bool& whole) {
   const __m512i b0 = _mm512_loadu_si512(p);
   const __m512i b1 = _mm512_loadu_si512(p + 1);
   const __m512i b2 = _mm512_loadu_si512(p + 2);
@@ -281,7 +281,7 @@ TIRMOK_AVX512 [[gnu::always_inline]] inline BlockSteps Avx512Utf8Block(const Tab
   return {static_cast<std::int32_t>(std::countr_zero(_pdep_u64(Mask{1} << plan.end, leads))), written};
 }
 
-TIRMOK_AVX512 [[gnu::always_inline]] inline BlockSteps Avx512Utf16Block(const Tables512& t, const char16_t* p, Byte* out, bool& whole) {
+[[gnu::always_inline]] TIRMOK_AVX512 inline BlockSteps Avx512Utf16Block(const Tables512& t, const char16_t* p, Byte* out, bool& whole) {
   const auto set = Set16;
   Mask readable = 0;
   __m512i halves[2];
