@@ -1442,9 +1442,10 @@ TEST(CollationStreams, DecideAsTheFullCollationStringsDo) {
   std::mt19937 random(12);
   const auto& words = WordSample();
   int decided = 0;
-  for (int i = 0; i < 4000; ++i) {
+  int byRuns = 0;
+  for (int i = 0; i < 5000; ++i) {
     std::string a, b;
-    switch (i % 4) {
+    switch (i % 5) {
       case 0:  // two words
         a = words[random() % words.size()];
         b = words[random() % words.size()];
@@ -1453,6 +1454,12 @@ TEST(CollationStreams, DecideAsTheFullCollationStringsDo) {
         a = words[random() % words.size()];
         b = a.substr(0, random() % (a.size() + 1)) + (random() % 2 ? RandomUtf8(random) : "");
         break;
+      case 2: {  // two words that begin alike, cut anywhere (within a character too)
+        a = words[random() % words.size()];
+        const std::string& other = words[random() % words.size()];
+        b = a.substr(0, random() % (a.size() + 1)) + other.substr(random() % (other.size() + 1));
+        break;
+      }
       default:  // anything
         a = RandomUtf8(random);
         b = RandomUtf8(random);
@@ -1474,16 +1481,57 @@ TEST(CollationStreams, DecideAsTheFullCollationStringsDo) {
                                 {ub.c_str(), static_cast<std::int32_t>(ub.size()), Format::kUnicode}};
     for (const Operand& x : operands) {
       for (const Operand& y : operands) {
+        const std::int32_t full = CompareFull(x.text, x.length, x.format, y.text, y.length, y.format);
+        if (x.format != Format::kCollcode && y.format != Format::kCollcode) {
+          // The unit runs on their own, from the start of both operands.
+          const auto runs = CompareUnitRuns(Converters(), x.text, x.length, x.format, y.text, y.length, y.format);
+          if (runs) {
+            ++byRuns;
+            ASSERT_EQ(*runs, full) << "by unit runs: " << Describe(a) << " | " << Describe(b);
+          }
+        }
         const auto streamed = CompareStreams(Converters(), x.text, x.length, x.format, y.text, y.length, y.format);
         if (!streamed) continue;
         ++decided;
-        ASSERT_EQ(*streamed, CompareFull(x.text, x.length, x.format, y.text, y.length, y.format))
-            << Describe(a) << " | " << Describe(b);
+        ASSERT_EQ(*streamed, full) << Describe(a) << " | " << Describe(b);
       }
     }
   }
-  // Real words are decided by the streams, not left to the full comparison.
-  EXPECT_GT(decided, 4000 * 25 / 3);
+  // Real words are decided by the streams, not left to the full comparison,
+  // and most of them by the unit runs.
+  EXPECT_GT(decided, 5000 * 25 / 2);
+  EXPECT_GT(byRuns, 5000 * 16 / 2);
+}
+
+TEST(CollationStreams, UnitRunsDecideWhereTheSharedStartChangesTheUnitBefore) {
+  // The last shared unit writes by what follows it, so the difference can
+  // lie in the output of a unit both operands hold.
+  const std::string ka = "\xE0\xB0\x95", ga = "\xE0\xB0\x97", aa = "\xE0\xB0\xBE", i = "\xE0\xB0\xBF";
+  const std::string virama = "\xE0\xB1\x8D";
+  const std::pair<std::string, std::string> rows[] = {
+      {ka + ka, ka + ka + aa},        {ka + virama, ka + virama + ka}, {ka + virama, ka + virama + aa},
+      {ka + i, ka + aa},              {ka + aa, ka},                   {ka, ka + virama},
+      {ka + virama + ka, ka + ga},    {ka + ga + ka, ka + ga},         {"", ka},
+      {ka + ka + ka + ka + ka + ga, ka + ka + ka + ka + ka + ga + aa}};
+  for (const auto& [a, b] : rows) {
+    const std::u16string wa = Utf8ToUtf16(a), wb = Utf8ToUtf16(b);
+    for (const bool wideA : {false, true}) {
+      for (const bool wideB : {false, true}) {
+        const void* x = wideA ? static_cast<const void*>(wa.c_str()) : a.c_str();
+        const void* y = wideB ? static_cast<const void*>(wb.c_str()) : b.c_str();
+        const auto n1 = static_cast<std::int32_t>(wideA ? wa.size() : a.size());
+        const auto n2 = static_cast<std::int32_t>(wideB ? wb.size() : b.size());
+        const Format f1 = wideA ? Format::kUnicode : Format::kUtf8, f2 = wideB ? Format::kUnicode : Format::kUtf8;
+        for (const bool swap : {false, true}) {
+          const auto runs = swap ? CompareUnitRuns(Converters(), y, n2, f2, x, n1, f1)
+                                 : CompareUnitRuns(Converters(), x, n1, f1, y, n2, f2);
+          ASSERT_TRUE(runs.has_value()) << Describe(a) << " | " << Describe(b);
+          EXPECT_EQ(*runs, swap ? CompareFull(y, n2, f2, x, n1, f1) : CompareFull(x, n1, f1, y, n2, f2))
+              << Describe(a) << " | " << Describe(b) << " wide " << wideA << wideB << " swapped " << swap;
+        }
+      }
+    }
+  }
 }
 
 TEST(CollationStreams, StopWhereTheyCannotFollowTheRules) {

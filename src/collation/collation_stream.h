@@ -112,6 +112,15 @@ class StreamedOrder {
   std::int32_t order_;
 };
 
+// CompareStreams once the first units have not decided, for two operands of
+// UTF-8 or UNICODE: both read a unit at a time by the Unicode decoder's run,
+// each unit's bytes turned into collation units as they come. While the two
+// operands hold the same units only one reading is followed; from the first
+// difference on, each its own. Empty where a unit stops the run or a byte has
+// no collation unit of its own: CompareStreamsFromStart decides then.
+StreamedOrder CompareUnitRuns(const ConverterSet& converters, const void* string1, std::int32_t length1,
+                              Format format1, const void* string2, std::int32_t length2, Format format2);
+
 // CompareStreams once the first units have not decided: the streams go on
 // from the start.
 StreamedOrder CompareStreamsFromStart(const ConverterSet& converters, const void* string1,
@@ -134,6 +143,11 @@ inline StreamedOrder CompareStreams(const ConverterSet& converters, const void* 
       return OrderOfUnits(static_cast<char16_t>(firstX), static_cast<char16_t>(firstY));
     }
     if (firstX == 0) return 0;
+  }
+  if (format1 != Format::kCollcode && format2 != Format::kCollcode) {
+    if (const auto order = CompareUnitRuns(converters, string1, length1, format1, string2, length2, format2)) {
+      return order;
+    }
   }
   return CompareStreamsFromStart(converters, string1, length1, format1, string2, length2, format2);
 }

@@ -75,6 +75,27 @@ class UnicodeConverter {
   // the unit alone decides it; 0 otherwise.
   Byte FirstDecodedByte(char16_t unit) const;
 
+  // One unit of ordinary text as Decode's run reads it (see MakeRunCells),
+  // for callers that walk text a unit at a time without a buffer: the bytes
+  // it writes when `next` follows it, and `taking` says that the step of the
+  // unit before goes on into it. From a step's start, units read this way
+  // until one stops give exactly what DecodeStep gives.
+  struct RunUnit {
+    Byte bytes[2];
+    std::uint32_t count;  // of bytes written, 0 to 2
+    bool continues;       // this unit's step goes on into `next`
+    bool stop;            // only the steps know this unit here: nothing was written
+  };
+  RunUnit ReadRunUnit(char16_t unit, bool taking, char16_t next) const {
+    const std::uint32_t nextClass = unitClass_[RunIndex(next)];
+    const std::uint32_t index = RunIndex(unit);
+    const RunCell cell = taking ? takenCells_[index] : freshCells_[index];
+    return {{static_cast<Byte>(cell), static_cast<Byte>(cell >> 8)},
+            static_cast<std::uint32_t>((cell >> (16 + 2 * nextClass)) & 3),
+            ((cell >> (32 + nextClass)) & 1) != 0,
+            ((cell >> (40 + nextClass)) & 1) != 0};
+  }
+
  private:
   using DecodeGroup = ShortGroup<char16_t, Byte>;
   using EncodeGroup = ShortGroup<Byte, char16_t>;
