@@ -121,6 +121,26 @@ class FontEncodingConverter {
   // The lookups at the start of a decoding step, all at once.
   GlyphReader reader_;
   bool shortDecoding_ = false;
+  // The commonest units whole, by the reader's node: an independent vowel, a
+  // syllable or a consonant without vowel (when no below form follows), or a
+  // sign, with the bytes DecodeStep writes for them (the separator aside).
+  // Made at start-up from the node's lookups, for nodes whose whole string
+  // the unit takes; ShortDecodeRun uses them (and the same test guards them).
+  struct WholeUnit {
+    enum Form : std::uint8_t {
+      kOther,      // the unit's own steps decide
+      kVowel,      // the separator first after a consonant without vowel
+      kSyllable,   // likewise, when no below form follows
+      kBare,       // likewise, and the unit is itself a consonant without vowel
+      kSign,
+      kAccent,     // a sign that is one accent, held for the next unit
+    };
+    Byte units[8] = {};
+    std::uint8_t size = 0;
+    std::uint8_t used = 0;
+    Form form = kOther;
+  };
+  std::vector<WholeUnit> wholeUnits_;
   // What DecomposeSyllable's loop over the below forms does with a glyph byte.
   enum class BelowKind : std::uint8_t { kEnd, kSpacer, kBelow, kVocalicR, kVocalicRr, kDecline };
   struct BelowGlyph {

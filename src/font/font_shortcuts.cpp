@@ -363,6 +363,42 @@ void FontEncodingConverter::MakeDecoderShortcuts() {
   });
   shortDecoding_ = reader_.Ready();
 
+  // The commonest units whole, from the same lookups, where the unit's first
+  // byte lets Decode place a held accent simply: after the unit, or (for an
+  // accent) in its place.
+  using Kind = GlyphReader::Kind;
+  wholeUnits_.assign(reader_.NodeCount(), WholeUnit{});
+  for (std::size_t n = 0; n < reader_.NodeCount(); ++n) {
+    const GlyphReader::Lookups& at = reader_.Node(n);
+    WholeUnit whole;
+    const GlyphReader::Found* found = nullptr;
+    if (at.kind == Kind::kVowel) {
+      found = &at.vowel;
+      whole.form = WholeUnit::kVowel;
+    } else if (at.kind == Kind::kConsonant) {
+      found = &at.consonant;
+      whole.form = at.syllableVowel != 0 ? WholeUnit::kSyllable : WholeUnit::kBare;
+    } else if (at.kind == Kind::kSign) {
+      found = &at.sign;
+      whole.form = WholeUnit::kSign;
+    }
+    if (found == nullptr || !at.usable || found->size == 0) continue;
+    std::copy(found->units, found->units + found->size, whole.units);
+    whole.size = found->size;
+    if (whole.form == WholeUnit::kSyllable) whole.units[whole.size++] = at.syllableVowel;
+    // The walk's own length tells where the next unit begins, so the unit
+    // must take every byte of the node's string.
+    if (found->length != at.depth) continue;
+    whole.used = found->length;
+    const Byte lead = whole.units[0];
+    if (whole.form == WholeUnit::kSign && whole.size == 1 && IsAccent(lead)) {
+      whole.form = WholeUnit::kAccent;
+    } else if (lead < code::kSpace || IsAccent(lead)) {
+      continue;  // the unit's own steps place the held accent
+    }
+    wholeUnits_[n] = whole;
+  }
+
   // What the loop over a syllable's below forms does with each glyph byte, in
   // the order DecomposeSyllable asks.
   for (std::uint32_t b = 0; b < 256; ++b) {
@@ -400,6 +436,9 @@ ShortStepResult FontEncodingConverter::ShortDecodeRun(const Byte* p, std::int32_
   Byte* const begin = out;
   std::int32_t i = 0;
   bool declined = false;
+  // Kept here, not through the references, which every byte written might alias.
+  bool previousBare = state.previousBare;
+  Byte holding = held;
   while (!declined && i < count && out <= last) {
     const Byte* const stageLast = stage + std::min<std::ptrdiff_t>(last - out, kStage);
     Byte* s = stage;
@@ -409,7 +448,34 @@ ShortStepResult FontEncodingConverter::ShortDecodeRun(const Byte* p, std::int32_
         ++i;
         continue;
       }
-      const GlyphReader::Lookups* at = &reader_.At(p + i);
+      const Byte* walked = p + i;
+      const std::uint32_t node = reader_.NodeAt(p + i, walked);
+      // A whole unit, when no below form follows a syllable: what the steps
+      // below would write, without their branches. It ends where the walk
+      // did, so the next walk need not wait for this unit's record.
+      if (const WholeUnit& whole = wholeUnits_[node]; whole.form != WholeUnit::kOther) {
+        const auto after = static_cast<std::int32_t>(walked - p);
+        const bool syllable = whole.form == WholeUnit::kSyllable || whole.form == WholeUnit::kBare;
+        if (!syllable || after >= count || belowGlyphs_[p[after]].kind == BelowKind::kEnd) {
+          if (whole.form == WholeUnit::kAccent) {
+            *s = holding;
+            s += holding != 0 ? 1 : 0;
+            holding = whole.units[0];
+          } else {
+            *s = code::kSeparator;
+            s += previousBare && whole.form <= WholeUnit::kBare ? 1 : 0;
+            std::memcpy(s, whole.units, sizeof whole.units);
+            s += whole.size;
+            *s = holding;
+            s += holding != 0 ? 1 : 0;
+            holding = 0;
+          }
+          previousBare = whole.form == WholeUnit::kBare;
+          i = after;
+          continue;
+        }
+      }
+      const GlyphReader::Lookups* at = &reader_.Node(node);
       // The unit: the separator, a consonant key, its below forms and the
       // vowel; or a vowel or a sign.
       Byte* unit = s;
@@ -433,7 +499,7 @@ ShortStepResult FontEncodingConverter::ShortDecodeRun(const Byte* p, std::int32_
       }
       if (kind == Kind::kConsonant) {
         const GlyphReader::Found& consonant = syllable->consonant;
-        if (state.previousBare) *unit++ = code::kSeparator;
+        if (previousBare) *unit++ = code::kSeparator;
         std::memcpy(unit, consonant.units, GlyphReader::Found::kMaxUnits);
         unit += consonant.size;
         position += consonant.length;
@@ -468,7 +534,7 @@ ShortStepResult FontEncodingConverter::ShortDecodeRun(const Byte* p, std::int32_
         }
         used = position;
       } else if (kind == Kind::kVowel) {
-        if (state.previousBare) *unit++ = code::kSeparator;
+        if (previousBare) *unit++ = code::kSeparator;
         std::memcpy(unit, at->vowel.units, GlyphReader::Found::kMaxUnits);
         unit += at->vowel.size;
         used = at->vowel.length;
@@ -480,30 +546,32 @@ ShortStepResult FontEncodingConverter::ShortDecodeRun(const Byte* p, std::int32_
         declined = true;
         break;
       }
-      state.previousBare = bare;
+      previousBare = bare;
       i += used;
       // As Decode places the held accent around the unit.
       const auto size = static_cast<std::int32_t>(unit - s);
       if (size != 0 && s[0] >= code::kSpace && !IsAccent(s[0])) {
         s = unit;
-        if (held != 0) *s++ = held;
-        held = 0;
+        if (holding != 0) *s++ = holding;
+        holding = 0;
       } else if (size != 0 && IsAccent(s[0])) {
         const Byte accent = s[0];
-        if (held != 0) *s++ = held;
-        held = accent;
+        if (holding != 0) *s++ = holding;
+        holding = accent;
       } else {
-        if (held != 0) {
+        if (holding != 0) {
           std::copy_backward(s, unit, unit + 1);
-          *s++ = held;
+          *s++ = holding;
         }
         s += size;
-        held = 0;
+        holding = 0;
       }
     }
     std::copy(stage, s, out);
     out += s - stage;
   }
+  state.previousBare = previousBare;
+  held = holding;
   return {i, static_cast<std::int32_t>(out - begin)};
 }
 

@@ -84,6 +84,7 @@ void GlyphReader::Resolve(const std::function<Lookups(const Byte*)>& lookup) {
     std::vector<Byte> terminated = node.string;
     terminated.push_back(0);
     lookups_[number[i]] = lookup(terminated.data());
+    lookups_[number[i]].depth = static_cast<std::uint8_t>(std::min<std::size_t>(node.string.size(), 255));
   }
   std::vector<Building>().swap(building_);  // the build nodes are not needed once read; give their memory back
 }

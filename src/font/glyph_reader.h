@@ -46,6 +46,7 @@ class GlyphReader {
     Byte syllableVowel = 0;
     Found sign;
     bool usable = false;  // false: a value too long to keep, the plain steps decide
+    std::uint8_t depth = 0;  // the length of the node's string
   };
 
   // Adds every key of a right-keyed array to the trie.
@@ -58,7 +59,15 @@ class GlyphReader {
 
   // The lookups at `p` (terminated; the walk never reads past the terminator,
   // which begins no key). Only once Ready().
-  const Lookups& At(const Byte* p) const {
+  const Lookups& At(const Byte* p) const { return lookups_[NodeAt(p)]; }
+  // The number of the node the walk from `p` ends at, below NodeCount(), and
+  // the lookups of a node by its number.
+  std::uint32_t NodeAt(const Byte* p) const {
+    const Byte* end = p;
+    return NodeAt(p, end);
+  }
+  // The same, with where the walk ended: `p` plus the node's depth.
+  std::uint32_t NodeAt(const Byte* p, const Byte*& end) const {
     std::uint32_t move = root_[p[0]];
     if (move != 0) {
       for (++p;; ++p) {
@@ -67,8 +76,11 @@ class GlyphReader {
         move = next;
       }
     }
-    return lookups_[move & 0xFFFF];
+    end = p;
+    return move & 0xFFFF;
   }
+  std::size_t NodeCount() const { return lookups_.size(); }
+  const Lookups& Node(std::size_t number) const { return lookups_[number]; }
 
  private:
   // While keys are added: each node's string and children (0: none).
