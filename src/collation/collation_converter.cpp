@@ -1,6 +1,8 @@
 // CollationConverter: internal code <-> collation code.
 #include "collation/collation_converter.h"
 
+#include <algorithm>
+
 #include "collation/collation_tables.h"
 #include "core/escape.h"
 #include "core/run_loop.h"
@@ -50,12 +52,27 @@ std::int32_t CollationConverter::Encode(const Byte* input, std::int32_t length, 
     out[0] = unit;
     return {1, 1};
   };
-  return RunLoopWithShortSteps(input, length, output, capacity, shortStep,
-                               [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
+  // Such steps in a row, as many as begin before the end and fit.
+  const auto shortRun = [this](const Byte* p, std::int32_t count, char16_t* out,
+                               const char16_t* last) -> ShortStepResult {
+    const auto n = static_cast<std::int32_t>(std::min<std::ptrdiff_t>(count, last - out + 1));
+    std::int32_t i = 0;
+    for (; i < n; ++i) {
+      const char16_t unit = units_[p[i]];
+      if (unit == 0) break;
+      out[i] = unit;
+    }
+    return {i, i};
+  };
+  BufferSink<char16_t> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return RunLoopWithShortRuns(input, length, sink, kShortStepMax, shortRun, shortStep,
+                              [this](const Byte* p, Piece<char16_t>& piece) { return EncodeStep(p, piece); });
 }
 
-std::int32_t CollationConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
-                                        std::int32_t capacity) const {
+template <class Length>
+std::int32_t CollationConverter::DecodeRuns(const char16_t* input, Length length, Byte* output,
+                                            std::int32_t capacity) const {
   // The short form of DecodeStep's table lookup (guarded by the collation
   // decoding tests of tests/fast_paths_test.cpp): a unit whose step is that
   // unit alone writes its byte; any other unit (controls, escapes, the end,
@@ -66,8 +83,32 @@ std::int32_t CollationConverter::Decode(const char16_t* input, std::int32_t leng
     out[0] = bytes_[i];
     return {1, 1};
   };
-  return RunLoopWithShortSteps(input, length, output, capacity, shortStep,
-                               [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+  // Such steps in a row, as many as begin before the end and fit.
+  const auto shortRun = [this](const char16_t* p, std::int32_t count, Byte* out,
+                               const Byte* last) -> ShortStepResult {
+    const auto n = static_cast<std::int32_t>(std::min<std::ptrdiff_t>(count, last - out + 1));
+    std::int32_t i = 0;
+    for (; i < n; ++i) {
+      const auto k = static_cast<std::uint32_t>(p[i]) - kFirstUnit;
+      if (k >= bytes_.size() || bytes_[k] == 0) break;
+      out[i] = bytes_[k];
+    }
+    return {i, i};
+  };
+  BufferSink<Byte> sink(output, capacity);
+  if (!sink.Usable()) return 0;
+  return RunLoopWithShortRuns(input, length, sink, kShortStepMax, shortRun, shortStep,
+                              [this](const char16_t* p, Piece<Byte>& piece) { return DecodeStep(p, piece); });
+}
+
+std::int32_t CollationConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
+                                        std::int32_t capacity) const {
+  return DecodeRuns(input, length, output, capacity);
+}
+
+std::int32_t CollationConverter::Decode(const char16_t* input, MeasuredLength length, Byte* output,
+                                        std::int32_t capacity) const {
+  return DecodeRuns(input, length, output, capacity);
 }
 
 }  // namespace tirmok

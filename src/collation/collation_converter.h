@@ -7,6 +7,7 @@
 #include "core/internal_code.h"
 #include "core/mapping_table.h"
 #include "core/piece.h"
+#include "core/run_loop.h"
 
 namespace tirmok {
 
@@ -23,6 +24,8 @@ class CollationConverter {
   // Collation units in (`length` units, -1 for all), internal code out.
   std::int32_t Decode(const char16_t* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
+  // The same for a length already measured.
+  std::int32_t Decode(const char16_t* input, MeasuredLength length, Byte* output, std::int32_t capacity) const;
 
   // One step each way. Returns the units consumed (0 only at the terminator).
   std::int32_t EncodeStep(const Byte* p, Piece<char16_t>& piece) const;
@@ -34,6 +37,9 @@ class CollationConverter {
   char16_t UnitOf(Byte b) const { return units_[b]; }
 
  private:
+  template <class Length>
+  std::int32_t DecodeRuns(const char16_t* input, Length length, Byte* output, std::int32_t capacity) const;
+
   // The collation units lie in 0xE600 to 0xE6FF (see the ranges).
   static constexpr char16_t kFirstUnit = 0xE600;
 

@@ -78,6 +78,18 @@ std::int32_t ResolveLength(const Unit* input, std::int32_t length) {
   return (length == -1 || length >= actual) ? actual : length;
 }
 
+// A length its caller has measured on the terminated text (the conversion
+// pipeline measures every input once): exactly the units before the
+// terminator, none of them zero. Taken as it is, without scanning the text
+// for its end a second time.
+struct MeasuredLength {
+  std::int32_t units;
+};
+template <class Unit>
+std::int32_t ResolveLength(const Unit*, MeasuredLength length) {
+  return length.units;
+}
+
 // Runs `step(position_pointer, piece)` from the start of `input` while the
 // position is before `length`. Each step consumes at least one unit before the
 // terminator; a step whose piece the sink refuses ends the run. Returns the
@@ -173,8 +185,8 @@ std::int32_t RunResolvedWithShortRuns(const In* input, std::int32_t length, Sink
   return position;
 }
 
-template <class In, class Sink, class ShortRun, class ShortStep, class Step>
-std::int32_t RunLoopWithShortRuns(const In* input, std::int32_t length, Sink& sink, std::int32_t shortMax,
+template <class In, class Length, class Sink, class ShortRun, class ShortStep, class Step>
+std::int32_t RunLoopWithShortRuns(const In* input, Length length, Sink& sink, std::int32_t shortMax,
                                   ShortRun&& shortRun, ShortStep&& shortStep, Step&& step) {
   if (input == nullptr) return 0;
   return RunResolvedWithShortRuns(input, ResolveLength(input, length), sink, shortMax, shortRun, shortStep, step);

@@ -22,6 +22,8 @@ bool IsAligned(const void* p) { return reinterpret_cast<std::uintptr_t>(p) % ali
 // Decodes `input` into the internal code in `target`. The buffer roles follow
 // the pipeline's design: decoders that need the normaliser afterwards write an
 // intermediate buffer first. Returns false for a format without a decoder.
+// `n` is the input's measured length: every caller cuts the text at its first
+// zero and terminates it there, so the 16-bit decoders take it as measured.
 bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertyStore& properties,
                       const void* input, std::int32_t n, Format from, Byte* target, Byte* work,
                       char16_t* wideWork, bool normalise) {
@@ -50,10 +52,10 @@ bool DecodeToInternal(const ConverterSet& c, ScratchBuffers& s, const PropertySt
       c.fontEncoding.Decode(bytes, n, target, cap);
       return true;
     case Format::kUnicode:
-      c.unicode.Decode(wide, n, target, cap);
+      c.unicode.Decode(wide, MeasuredLength{n}, target, cap);
       return true;
     case Format::kCollcode:
-      c.collation.Decode(wide, n, target, cap);
+      c.collation.Decode(wide, MeasuredLength{n}, target, cap);
       return true;
     case Format::kInscript:
       c.inscript.Decode(bytes, n, work, cap, properties);

@@ -53,11 +53,11 @@ struct SpillBuffer {
   std::int64_t bytes = 0;
 };
 
-// Decodes `input` (`length` units of `from`, terminated) into the internal
-// code in scratch buffer A, or into ASCII Braille cells when the conversion
-// is from one Braille form to the other (they are carried cell for cell). The
-// buffers must already hold RequiredCapacity(length) bytes. False for a
-// format that cannot be read.
+// Decodes `input` (`length` units of `from`, terminated, none of them zero)
+// into the internal code in scratch buffer A, or into ASCII Braille cells when
+// the conversion is from one Braille form to the other (they are carried cell
+// for cell). The buffers must already hold RequiredCapacity(length) bytes.
+// False for a format that cannot be read.
 bool DecodeInput(const ConverterSet& converters, ScratchBuffers& scratch, const PropertyStore& properties,
                  const void* input, std::int32_t length, Format from, Format to);
 

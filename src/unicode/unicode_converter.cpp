@@ -105,10 +105,21 @@ std::int32_t UnicodeConverter::EncodeStep(const Byte* p, Piece<char16_t>& piece)
 
 std::int32_t UnicodeConverter::Decode(const char16_t* input, std::int32_t length, Byte* output,
                                       std::int32_t capacity) const {
-  return DecodeWith(BestUtf16BlockReader(), input, length, output, capacity);
+  return DecodeRuns(BestUtf16BlockReader(), input, length, output, capacity);
+}
+
+std::int32_t UnicodeConverter::Decode(const char16_t* input, MeasuredLength length, Byte* output,
+                                      std::int32_t capacity) const {
+  return DecodeRuns(BestUtf16BlockReader(), input, length, output, capacity);
 }
 
 std::int32_t UnicodeConverter::DecodeWith(Utf16BlockReader reader, const char16_t* input, std::int32_t length,
+                                          Byte* output, std::int32_t capacity) const {
+  return DecodeRuns(reader, input, length, output, capacity);
+}
+
+template <class Length>
+std::int32_t UnicodeConverter::DecodeRuns(Utf16BlockReader reader, const char16_t* input, Length length,
                                           Byte* output, std::int32_t capacity) const {
   BufferSink<Byte> sink(output, capacity);
   if (!sink.Usable()) return 0;

@@ -36,6 +36,8 @@ class UnicodeConverter {
   // with the terminator). Returns the units consumed.
   std::int32_t Decode(const char16_t* input, std::int32_t length, Byte* output,
                       std::int32_t capacity) const;
+  // The same for a length already measured.
+  std::int32_t Decode(const char16_t* input, MeasuredLength length, Byte* output, std::int32_t capacity) const;
   // UTF-8 in (`length` bytes, -1 for all), internal code out: exactly what
   // Decode gives on the text's UTF-16 form (Utf8ToUtf16), read without that
   // form in between (the hub's "UTF-8" input). Returns the bytes of the
@@ -149,6 +151,10 @@ class UnicodeConverter {
   template <class Out>
   ShortStepResult EncodeRun(const Byte* p, std::int32_t count, Out* out, const Out* last) const;
   void MakeRunCells();
+  // Decode with a block reader, for a length of either kind.
+  template <class Length>
+  std::int32_t DecodeRuns(Utf16BlockReader reader, const char16_t* input, Length length, Byte* output,
+                          std::int32_t capacity) const;
   // Encode's run into any sink: UTF-16 units into a buffer, or their UTF-8 form.
   template <class Sink>
   std::int32_t EncodeInto(const Byte* input, std::int32_t length, Sink& sink) const;
