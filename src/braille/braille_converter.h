@@ -247,6 +247,13 @@ class BrailleConverter {
   static constexpr std::size_t kKeyMayGoOn = 21;
   static constexpr std::size_t kFollowers = 22;
   PackedUnit QuickSyllable(const Byte* p) const;
+  // The entry for the letter at `p` and what follows it (consumed 0: none).
+  const PackedUnit& SyllableEntry(const Byte* p) const;
+  // The bytes a syllable of one lookup consumes: the letter, and the vowel
+  // after a consonant. Entries that consume otherwise are not kept.
+  static constexpr std::int32_t SyllableLength(Byte letter, Byte next) {
+    return IsConsonant(letter) && IsVowel(next) && next < code::kVowelA + kNoVowelFollows ? 2 : 1;
+  }
   std::array<std::uint8_t, 256> letterIndex_{};
   std::array<std::uint8_t, 256> followerIndex_{};
   std::vector<PackedUnit> syllableCells_;

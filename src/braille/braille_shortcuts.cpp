@@ -132,7 +132,10 @@ void BrailleConverter::BuildShortcuts() {
       } else if (follower == kKeyMayGoOn) {
         continue;
       }
-      syllableCells_[letters * kFollowers + follower] = ShortSyllable(text);
+      // Kept where the bytes it consumes are SyllableLength's, which the
+      // writing loop advances by without waiting for the entry.
+      const PackedUnit syllable = ShortSyllable(text);
+      if (syllable.consumed == SyllableLength(letter, text[1])) syllableCells_[letters * kFollowers + follower] = syllable;
     }
     ++letters;
   }
@@ -313,13 +316,17 @@ BrailleConverter::PackedUnit BrailleConverter::ShortSyllable(const Byte* p) cons
   return {cells, after.preCount + consonant.size + after.postCount, n + after.consumed};
 }
 
-BrailleConverter::PackedUnit BrailleConverter::QuickSyllable(const Byte* p) const {
+const BrailleConverter::PackedUnit& BrailleConverter::SyllableEntry(const Byte* p) const {
   // The byte after a vowel is read only when there is one (p[1] is then no terminator).
   const Byte next = p[1];
   const Byte afterNext = p[1 + (next != code::kEnd)];
   const std::size_t follower = next == code::kVowelA && !WritesInherentVowel(afterNext) ? kInherentVowelLeftOut
                                                                                          : followerIndex_[next];
-  const PackedUnit& syllable = syllableCells_[letterIndex_[p[0]] * kFollowers + follower];
+  return syllableCells_[letterIndex_[p[0]] * kFollowers + follower];
+}
+
+BrailleConverter::PackedUnit BrailleConverter::QuickSyllable(const Byte* p) const {
+  const PackedUnit& syllable = SyllableEntry(p);
   return syllable.consumed > 0 ? syllable : ShortSyllable(p);
 }
 
@@ -369,6 +376,15 @@ std::int64_t BrailleConverter::EncodeRest(const Byte* p, const Options& options,
     }
     const Byte b = *p;
     if (b == code::kEnd) break;
+    // A syllable of one lookup, most of the text: the next unit's place is
+    // known from the two bytes, before the entry is read.
+    if (const PackedUnit& syllable = SyllableEntry(p); IsLetter(b) && syllable.consumed > 0) {
+      StorePacked(stage + staged, syllable.units);
+      staged += syllable.count;
+      p += SyllableLength(b, p[1]);
+      if (staged >= kStage) flush();
+      continue;
+    }
     if (const PackedUnit cells = ShortUnit(p, options, state); cells.consumed > 0) {
       StorePacked(stage + staged, cells.units);
       staged += cells.count;
