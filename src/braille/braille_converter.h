@@ -274,6 +274,9 @@ class BrailleConverter {
   static constexpr std::size_t kCellIndexes = 65;
   std::array<std::uint8_t, 256> cellIndex_{};
   std::vector<PairKeys::Entry> syllableReadings_;
+  // The cells such a syllable takes, by its second cell (the vowel's, or the
+  // next unit's): what the reading loop advances by before the entry is read.
+  std::array<std::uint8_t, 256> syllableReadingLength_{};
   std::array<std::array<PairKeys::Entry, 256>, 2> bareReadings_{};
 };
 

@@ -264,6 +264,16 @@ void BrailleConverter::BuildShortcuts() {
   cellIndex_.fill(kCellIndexes - 1);
   for (std::size_t i = 0; i + 1 < kCellIndexes; ++i) cellIndex_[' ' + i] = static_cast<std::uint8_t>(i);
   syllableReadings_.assign(kCellIndexes * kCellIndexes, PairKeys::Entry{});
+  // The vowel after a syllable's consonant is one cell or none, by the cell
+  // alone (its keys are of one cell): the syllable takes one cell more for it.
+  syllableReadingLength_.fill(0);
+  for (std::uint32_t b = 0; b < 256; ++b) {
+    const Byte cells[] = {static_cast<Byte>(b), code::kEnd};
+    const PairKeys::Entry& vowel = vowelReadingKeys_.At(cells);
+    if (b == code::kEnd || (vowel.usable && oneCellKeys(vowelReadings_, static_cast<Byte>(b)))) {
+      syllableReadingLength_[b] = static_cast<std::uint8_t>(1 + (b == code::kEnd ? 0 : vowel.length));
+    }
+  }
   for (std::size_t first = 0; first + 1 < kCellIndexes; ++first) {
     const auto cell = static_cast<Byte>(' ' + first);
     if (readKinds_[0][cell] != ReadKind::kLetter || readKinds_[1][cell] != ReadKind::kLetter || !beginsNoSign_[cell])
@@ -277,6 +287,12 @@ void BrailleConverter::BuildShortcuts() {
       if (!consonant.usable || consonant.length != 1 || !vowel.usable || !oneCellKeys(vowelReadings_, next) ||
           consonant.size + vowelSize > PairKeys::kValueMax)
         continue;
+      // Every byte of the class reads the same; kept only where the loop's own length agrees.
+      bool sameLength = true;
+      for (std::uint32_t b = 0; b < 256; ++b) {
+        if (cellIndex_[b] == second && syllableReadingLength_[b] != 1 + vowel.length) sameLength = false;
+      }
+      if (!sameLength) continue;
       syllableReadings_[first * kCellIndexes + second] = {
           consonant.units | (vowel.length > 0 ? vowel.units : code::kVowelA) << (8 * consonant.size),
           static_cast<std::uint8_t>(consonant.size + vowelSize), static_cast<std::uint8_t>(1 + vowel.length), true};
@@ -433,7 +449,8 @@ inline BrailleConverter::PackedUnit BrailleConverter::ReadShort(const Byte* p, c
       if (const PairKeys::Entry& syllable = syllableReadings_[cellIndex_[b] * kCellIndexes + cellIndex_[p[1]]];
           syllable.usable) {
         state.previous = Read::kSyllable;
-        return {syllable.units, syllable.size, syllable.length};
+        // The same as the entry's length (kept only so), known before the entry is read.
+        return {syllable.units, syllable.size, syllableReadingLength_[p[1]]};
       }
       const PairKeys::Entry& consonant = consonantReadingKeys_.At(p);
       if (!consonant.usable) return {};
