@@ -261,13 +261,18 @@ int main(int argc, char** argv) {
     }
   }
   argc = kept;
-  // Three repetitions unless asked otherwise: the summary takes the best.
+  // Five repetitions unless asked otherwise, spread over the whole run in
+  // random order: the summary takes the best of each, so a benchmark that met
+  // a busy spell of the shared machine still has repetitions from quieter ones.
   std::vector<char*> arguments(argv, argv + argc);
-  std::string repetitions = "--benchmark_repetitions=3";
-  if (std::none_of(arguments.begin(), arguments.end(),
-                   [](const char* a) { return std::strncmp(a, "--benchmark_repetitions", 23) == 0; })) {
-    arguments.insert(arguments.begin() + 1, repetitions.data());
-  }
+  std::string repetitions = "--benchmark_repetitions=5";
+  std::string interleaving = "--benchmark_enable_random_interleaving=true";
+  const auto given = [&arguments](const char* flag) {
+    return std::any_of(arguments.begin(), arguments.end(),
+                       [flag](const char* a) { return std::strncmp(a, flag, std::strlen(flag)) == 0; });
+  };
+  if (!given("--benchmark_repetitions")) arguments.insert(arguments.begin() + 1, repetitions.data());
+  if (!given("--benchmark_enable_random_interleaving")) arguments.insert(arguments.begin() + 1, interleaving.data());
   argc = static_cast<int>(arguments.size());
   arguments.push_back(nullptr);
   argv = arguments.data();
