@@ -138,7 +138,9 @@ class UnitCursor {
   char16_t Unit() const { return unit_; }
   char16_t Next() const { return next_; }
   // The units of the text read so far: both units are within them.
-  std::int32_t Consumed() const { return Offset(); }
+  std::int32_t Consumed() const {
+    return static_cast<std::int32_t>(bytes_ != nullptr ? bytes_ - begin_ : wide_ - wideBegin_);
+  }
   // Where the next unit begins: the current one is within the text before.
   std::int32_t NextAt() const { return nextAt_; }
   // Takes the place of a cursor of the same format whose text begins with
@@ -155,11 +157,8 @@ class UnitCursor {
   }
 
  private:
-  std::int32_t Offset() const {
-    return static_cast<std::int32_t>(bytes_ != nullptr ? bytes_ - begin_ : wide_ - wideBegin_);
-  }
   bool ReadNext() {
-    nextAt_ = Offset();
+    nextAt_ = Consumed();
     return Read(next_);
   }
 
@@ -194,6 +193,23 @@ class UnitCursor {
   std::int32_t nextAt_ = 0;  // where the next unit begins
 };
 
+// The collation units of one unit read by the run where `taking` says (at
+// most two, into `units`; their count into `count`), and whether its step goes
+// on into the next unit into `taking`. False where the run stops or a byte
+// written has no collation unit of its own.
+bool CollationUnitsOf(const UnicodeConverter& unicode, const CollationConverter& collation, char16_t unit,
+                      char16_t next, bool& taking, char16_t (&units)[2], std::uint32_t& count) {
+  const UnicodeConverter::RunUnit read = unicode.ReadRunUnit(unit, taking, next);
+  if (read.stop) return false;
+  for (std::uint32_t i = 0; i < read.count; ++i) {
+    units[i] = collation.UnitOf(read.bytes[i]);
+    if (units[i] == 0) return false;
+  }
+  count = read.count;
+  taking = read.continues;
+  return true;
+}
+
 // One operand's collation units from a unit on, as the run decodes it.
 class RunUnits {
  public:
@@ -207,15 +223,10 @@ class RunUnits {
         unit = 0;
         return true;
       }
-      const UnicodeConverter::RunUnit read = unicode_.ReadRunUnit(cursor_.Unit(), taking_, cursor_.Next());
-      if (read.stop) return false;
       head_ = 0;
-      count_ = read.count;
-      for (std::uint32_t i = 0; i < read.count; ++i) {
-        units_[i] = collation_.UnitOf(read.bytes[i]);
-        if (units_[i] == 0) return false;
+      if (!CollationUnitsOf(unicode_, collation_, cursor_.Unit(), cursor_.Next(), taking_, units_, count_)) {
+        return false;
       }
-      taking_ = read.continues;
       if (!cursor_.Advance()) return false;
     }
     unit = units_[head_++];
@@ -248,19 +259,6 @@ std::int32_t SharedStart(const Unit* x, std::int32_t n1, const Unit* y, std::int
   return i;
 }
 
-// Whether a unit, read by the run where `taking` says, writes bytes that
-// each have a collation unit; the unit's place in the run then goes on.
-bool Collatable(const UnicodeConverter& unicode, const CollationConverter& collation, char16_t unit, char16_t next,
-                bool& taking) {
-  const UnicodeConverter::RunUnit read = unicode.ReadRunUnit(unit, taking, next);
-  if (read.stop) return false;
-  for (std::uint32_t i = 0; i < read.count; ++i) {
-    if (collation.UnitOf(read.bytes[i]) == 0) return false;
-  }
-  taking = read.continues;
-  return true;
-}
-
 }  // namespace
 
 StreamedOrder CompareUnitRuns(const ConverterSet& converters, const void* string1, std::int32_t length1,
@@ -275,6 +273,8 @@ StreamedOrder CompareUnitRuns(const ConverterSet& converters, const void* string
   // unit writes the same in both, and only whether its byte has a collation
   // unit needs asking.
   bool taking = false;
+  char16_t units[2];  // what the shared units write: only checked, the same in both
+  std::uint32_t count = 0;
   if (format1 == format2) {
     // Operands of one format agree on every unit read from the text they
     // share: there one reading serves both.
@@ -284,13 +284,15 @@ StreamedOrder CompareUnitRuns(const ConverterSet& converters, const void* string
             : SharedStart(static_cast<const char16_t*>(string1), length1, static_cast<const char16_t*>(string2),
                           length2);
     while (a.Consumed() <= shared && a.Next() != 0) {
-      if (!Collatable(unicode, collation, a.Unit(), a.Next(), taking) || !a.Advance()) return std::nullopt;
+      if (!CollationUnitsOf(unicode, collation, a.Unit(), a.Next(), taking, units, count) || !a.Advance()) {
+        return std::nullopt;
+      }
     }
     if (a.Unit() != 0 && a.NextAt() <= shared && !b.Follow(a)) return std::nullopt;
   }
   while (a.Unit() == b.Unit() && a.Next() == b.Next()) {
     if (a.Unit() == 0) return 0;  // the same units to the end
-    if (!Collatable(unicode, collation, a.Unit(), a.Next(), taking)) return std::nullopt;
+    if (!CollationUnitsOf(unicode, collation, a.Unit(), a.Next(), taking, units, count)) return std::nullopt;
     if (!a.Advance() || !b.Advance()) return std::nullopt;
   }
   RunUnits x(unicode, collation, a, taking);

@@ -310,7 +310,6 @@ struct Tables512 {
   const std::int32_t processed = Processed(count, count, count > 0 && ((signs >> (count - 1)) & 1) != 0);
   const LanePlan plan = DecodeLanes(t, codes, count, processed, out, written);
   whole = plan.end == processed && count == kBlockUnits;
-  if (__builtin_expect(plan.end == processed, 1)) return {processed, written};  // as in the UTF-8 reader
   return {plan.end, written};
 }
 
